@@ -1,0 +1,29 @@
+// zelvo: the payroll program. With no arguments it starts the desktop program;
+// subcommands are its faces for scripts, tests and administrators.
+#include <CLI/CLI.hpp>
+
+#include <cstdio>
+#include <iostream>
+#include <string>
+
+namespace {
+
+constexpr const char* kDescription =
+    "zelvo - payroll for a small enterprise: the employee register, monthly pay,\n"
+    "income tax, payslips, statements and statutory forms.";
+
+}  // namespace
+
+int main(int argc, char** argv) {
+  CLI::App app{kDescription, "zelvo"};
+  app.set_version_flag("--version", std::string("zelvo ") + ZELVO_VERSION);
+  std::string dataDir;
+  app.add_option("--dir", dataDir, "Data directory (default: the current directory)");
+  app.require_subcommand(0, 1);
+  CLI11_PARSE(app, argc, argv);
+
+  // The desktop frame and the subcommands arrive with their layers; until the
+  // frame exists, starting without a subcommand says what the binary offers.
+  std::cout << app.help();
+  return 0;
+}
