@@ -1,6 +1,7 @@
 #include "runtime/decimal.h"
 
 #include <algorithm>
+#include <array>
 #include <charconv>
 #include <cmath>
 #include <limits>
@@ -24,7 +25,21 @@ bool ValidField(std::size_t size, int digits, int places) {
          size >= static_cast<std::size_t>(Decimal::PackedSize(digits));
 }
 
-std::uint8_t DigitNibble(unsigned nibble) { return static_cast<std::uint8_t>(std::min(nibble, 9U)); }
+// The two digits of a packed byte as a number; a nibble above 9 reads as 9.
+constexpr std::array<std::uint8_t, 256> kByteDigits = [] {
+  std::array<std::uint8_t, 256> table{};
+  for (unsigned b = 0; b < 256; ++b) table[b] = static_cast<std::uint8_t>(std::min(b >> 4, 9U) * 10 + std::min(b & 0xFU, 9U));
+  return table;
+}();
+
+unsigned DigitNibble(unsigned nibble) { return std::min(nibble, 9U); }
+
+// c * 100^n + the digits of n packed bytes.
+template <class T>
+T AccumulateBytes(T c, const std::uint8_t* bytes, int n) {
+  for (int i = 0; i < n; ++i) c = c * 100 + kByteDigits[bytes[i]];
+  return c;
+}
 
 // q = q * 10^count + digits, on either accumulator of a quotient.
 void AppendDigits(Word128& q, int count, u64 digits) {
@@ -32,16 +47,53 @@ void AppendDigits(Word128& q, int count, u64 digits) {
 }
 void AppendDigits(WideUnsigned& q, int count, u64 digits) { q.MulPow10(count).AddSmall(digits); }
 
-// The `count` lowest decimal digits of c (below 10^31), least significant first.
-void SplitDigits(Word128 c, int count, std::uint8_t* digit) {
-  u64 low = static_cast<u64>(c);
-  u64 high = 0;
-  if (c >= kPow10U64[19]) high = static_cast<u64>(DivideWord(c, kPow10U64[19], &low));
-  for (int i = 0; i < count; ++i) {
-    u64& source = i < 19 ? low : high;
-    digit[i] = static_cast<std::uint8_t>(source % 10);
-    source /= 10;
+// The digits of x (below 10^8) as eight BCD nibbles, units lowest: the lanes
+// of one 64-bit word split 2 x 4 digits, then 4 x 2, then 8 x 1, side by side.
+[[gnu::always_inline]] inline std::uint32_t Bcd8(std::uint32_t x) {
+  u64 v = (u64{x / 10000} << 32) | (x % 10000);
+  u64 q = ((v * 10486) >> 20) & 0x0000007F0000007FULL;  // each lane / 100
+  v = (v - q * 100) | (q << 16);
+  q = ((v * 103) >> 10) & 0x000F000F000F000FULL;  // each lane / 10
+  v = (v - q * 10) | (q << 8);                    // one digit a byte
+  v = (v | (v >> 4)) & 0x00FF00FF00FF00FFULL;
+  v = (v | (v >> 8)) & 0x0000FFFF0000FFFFULL;
+  return static_cast<std::uint32_t>(v | (v >> 16));
+}
+
+u64 Bcd16(u64 x) {  // x below 10^16
+  if (x < 100000000) return Bcd8(static_cast<std::uint32_t>(x));
+  return (u64{Bcd8(static_cast<std::uint32_t>(x / 100000000))} << 32) |
+         Bcd8(static_cast<std::uint32_t>(x % 100000000));
+}
+
+Word128 Bcd(Word128 c) {  // c below 10^31
+  if (c < kPow10U64[16]) return Bcd16(static_cast<u64>(c));
+  u64 low = 0;
+  const Word128 high = DivideWord(c, kPow10U64[16], &low);
+  return (Word128{Bcd16(static_cast<u64>(high))} << 64) | Bcd16(low);
+}
+
+// The digits of c with the last `k` dropped, rounded half away from zero when
+// `round`: only the first dropped digit decides, as rem >= 10^k / 2 says.
+template <int k>
+u64 DropDigits(u64 c, bool round) {
+  constexpr u64 p = kPow10U64[k];
+  const u64 q = c / p;
+  return q + (round && c - q * p >= p / 2 ? 1 : 0);
+}
+
+u64 DropDigits(u64 c, int k, bool round) {
+  switch (k) {  // the payroll's usual steps, divided by constants
+    case 1: return DropDigits<1>(c, round);
+    case 2: return DropDigits<2>(c, round);
+    case 3: return DropDigits<3>(c, round);
+    case 4: return DropDigits<4>(c, round);
+    default: break;
   }
+  if (k > 19) return 0;  // c < 2^64 < 10^19 * 5
+  const u64 p = kPow10U64[static_cast<std::size_t>(k)];
+  const u64 q = c / p;
+  return q + (round && c - q * p >= p / 2 ? 1 : 0);
 }
 
 }  // namespace
@@ -71,7 +123,12 @@ struct DecimalAccess {
     return v;
   }
   static Decimal Make(bool negative, const WideUnsigned& c, int scale) {
-    if (c >= WideUnsigned::Pow10(Decimal::kIntegerDigits + scale)) return Saturated(negative);
+    static const auto* const kLimits = [] {  // 10^(32 + scale), the first value out of range
+      static std::array<WideUnsigned, kMaxScale + 1> limits;
+      for (int s = 0; s <= kMaxScale; ++s) limits[static_cast<std::size_t>(s)] = WideUnsigned::Pow10(Decimal::kIntegerDigits + s);
+      return &limits;
+    }();
+    if (c >= (*kLimits)[static_cast<std::size_t>(scale)]) return Saturated(negative);
     Decimal v;
     v.hi_ = c.High();
     v.lo_ = c.Low();
@@ -98,8 +155,7 @@ struct DecimalAccess {
     return Make(negative_b, b, scale);
   }
 
-  static Decimal Add(const Decimal& a, const Decimal& b, bool negate_b) {
-    const bool negative_b = b.negative_ != negate_b;
+  static Decimal Add(const Decimal& a, const Decimal& b, bool negative_b) {
     const int scale = std::max(a.scale_, b.scale_);
     const int shift_a = scale - a.scale_;
     const int shift_b = scale - b.scale_;
@@ -136,13 +192,7 @@ struct DecimalAccess {
     places = std::clamp(places, 0, kMaxScale);
     if (v.scale_ <= places) return v;
     const int k = v.scale_ - places;
-    if (IsSmall(v)) {
-      u64 q = k - 1 < 20 ? Small(v) / kPow10U64[static_cast<std::size_t>(k - 1)] : 0;
-      const u64 digit = q % 10;
-      q /= 10;
-      if (round && digit >= 5) ++q;
-      return Make(v.negative_, Word128{q}, places);
-    }
+    if (IsSmall(v)) return Make(v.negative_, Word128{DropDigits(Small(v), k, round)}, places);
     if (v.hi_ == 0) {
       u64 digit = 0;
       Word128 q = DivideWord(DividePow10(v.lo_, k - 1), 10, &digit);
@@ -297,27 +347,87 @@ struct DecimalAccess {
     return text;
   }
 
-  // The text of v with `places` fraction digits; -1: the fewest that are exact.
-  static std::string Format(const Decimal& v, int places) {
-    std::string digits = CoefficientDigits(v);
+  // Format for a coefficient of one word: the text is written right to left
+  // into one buffer, two digits at a time.
+  static std::string FormatSmall(const Decimal& v, int places) {
+    static constexpr char kPairs[] =
+        "00010203040506070809101112131415161718192021222324252627282930313233343536373839"
+        "40414243444546474849505152535455565758596061626364656667686970717273747576777879"
+        "8081828384858687888990919293949596979899";
+    const auto put = [](char* p, u64& c, int count) {  // exactly `count` digits of c
+      for (; count >= 2; count -= 2, c /= 100) {
+        p -= 2;
+        std::copy_n(kPairs + 2 * (c % 100), 2, p);
+      }
+      if (count == 1) {
+        *--p = static_cast<char>('0' + c % 10);
+        c /= 10;
+      }
+      return p;
+    };
+    u64 c = Small(v);
     int scale = v.scale_;
-    if (digits.size() <= static_cast<std::size_t>(scale)) {
-      digits.insert(0, static_cast<std::size_t>(scale) + 1 - digits.size(), '0');
-    }
     if (places < 0) {
-      for (; scale > 0 && digits.back() == '0'; --scale) digits.pop_back();
-    } else {
-      digits.append(static_cast<std::size_t>(places - scale), '0');
-      scale = places;
+      if (c == 0) return "0";
+      for (; scale > 0 && c % 10 == 0; --scale) c /= 10;
     }
-    if (scale > 0) digits.insert(digits.size() - static_cast<std::size_t>(scale), 1, '.');
-    if (v.negative_) digits.insert(0, 1, '-');
-    return digits;
+    char buffer[80];  // sign, 20 digits, point, 32 places and the zeros before them
+    char* const end = buffer + sizeof buffer;
+    char* p = end;
+    if (places > scale) {
+      p -= places - scale;
+      std::fill_n(p, places - scale, '0');
+    }
+    if (scale > 0) p = put(p, c, scale);
+    if (p != end) *--p = '.';
+    do {
+      p = put(p, c, c >= 10 ? 2 : 1);
+    } while (c != 0);
+    if (v.negative_) *--p = '-';
+    return std::string(p, end);
+  }
+
+  // The text of v with `places` fraction digits; -1: the fewest that are exact.
+  // REQUIRES: places < 0 or v.scale_ <= places.
+  static std::string Format(const Decimal& v, int places) {
+    if (IsSmall(v)) return FormatSmall(v, places);
+    const std::string digits = CoefficientDigits(v);
+    const char* first = digits.data();
+    const char* last = first + digits.size();
+    int scale = v.scale_;
+    if (places < 0) {
+      if (v.IsZero()) return "0";
+      for (; scale > 0 && last[-1] == '0'; --scale) --last;
+    }
+    const int fraction = places < 0 ? scale : places;
+    const auto integer_digits = static_cast<int>(last - first) - scale;  // below 1: "0."
+    std::string text;
+    text.reserve(static_cast<std::size_t>(std::max(integer_digits, 1) + fraction + 2));
+    if (v.negative_) text += '-';
+    if (integer_digits > 0) {
+      text.append(first, static_cast<std::size_t>(integer_digits));
+      first += integer_digits;
+    } else {
+      text += '0';
+    }
+    if (fraction > 0) {
+      text += '.';
+      text.append(static_cast<std::size_t>(std::max(-integer_digits, 0)), '0');
+      text.append(first, last);
+      text.append(static_cast<std::size_t>(fraction - scale), '0');
+    }
+    return text;
   }
 
   // Digits of integer text and fraction text, scaled by 10^exponent.
   static Decimal FromDigits(bool negative, std::string_view integer, std::string_view fraction,
                             std::int64_t exponent) {
+    if (exponent == 0 && integer.size() + fraction.size() <= 19) {  // a payroll amount: one word
+      u64 c = 0;
+      for (const char d : integer) c = c * 10 + static_cast<u64>(d - '0');
+      for (const char d : fraction) c = c * 10 + static_cast<u64>(d - '0');
+      return Make(negative, Word128{c}, static_cast<int>(fraction.size()));
+    }
     // As one run of digits, digit k stands for 10^(integer_count - 1 - k + exponent).
     const auto integer_count = static_cast<std::int64_t>(integer.size());
     const std::int64_t total = integer_count + static_cast<std::int64_t>(fraction.size());
@@ -384,56 +494,57 @@ struct DecimalAccess {
   static Decimal ReadPacked(std::span<const std::uint8_t> field, int digits, int places, bool sign_first) {
     if (!ValidField(field.size(), digits, places)) return {};
     const int bytes = Decimal::PackedSize(digits);
-    Word128 c = 0;
-    bool negative = false;
-    for (int i = 0; i < bytes; ++i) {
-      const std::uint8_t byte = field[static_cast<std::size_t>(i)];
-      const unsigned high = byte >> 4;
-      const unsigned low = byte & 0xFU;
-      if (sign_first && i == 0) {
-        negative = high == 0xF;
-        c = DigitNibble(low);
-      } else if (!sign_first && i == bytes - 1) {
-        negative = low == 0xD;
-        c = c * 10 + DigitNibble(high);
-      } else {
-        c = c * 100 + DigitNibble(high) * 10U + DigitNibble(low);
-      }
+    const std::uint8_t* p = field.data();
+    // The signed form starts with a sign nibble and a digit; the other ends
+    // with a digit and a sign nibble; all other bytes hold two digits.
+    const unsigned edge = sign_first ? p[0] : p[bytes - 1];
+    const unsigned edge_digit = DigitNibble(sign_first ? edge & 0xFU : edge >> 4);
+    const bool negative = sign_first ? (edge >> 4) == 0xF : (edge & 0xFU) == 0xD;
+    const std::uint8_t* pairs = sign_first ? p + 1 : p;
+    const int pair_count = bytes - 1;
+    if (pair_count <= 9) {
+      const u64 c = AccumulateBytes<u64>(sign_first ? edge_digit : 0, pairs, pair_count);
+      return Make(negative, Word128{sign_first ? c : c * 10 + edge_digit}, places);
     }
-    return Make(negative, c, places);
+    const Word128 c = AccumulateBytes<Word128>(sign_first ? edge_digit : 0, pairs, pair_count);
+    return Make(negative, sign_first ? c : c * 10 + edge_digit, places);
   }
 
   static StoreResult WritePacked(const Decimal& v, std::span<std::uint8_t> field, int digits, int places,
                                  bool sign_first) {
     if (!ValidField(field.size(), digits, places)) return StoreResult::BadField;
     Word128 c = 0;
-    if (!FieldCoefficient(v, digits, places, &c)) return StoreResult::Overflow;
-    const int bytes = Decimal::PackedSize(digits);
     const int capacity = Capacity(digits);
-    std::uint8_t digit[32];  // least significant first
-    SplitDigits(c, capacity, digit);
+    const int shift = places - v.scale_;
+    if (IsSmall(v) && shift >= 0 && capacity <= 15) {  // a payroll amount: no rounding, one word
+      if (Small(v) >= kPow10U64[static_cast<std::size_t>(capacity - std::min(shift, capacity))] && Small(v) != 0) {
+        return StoreResult::Overflow;
+      }
+      c = Small(v) * kPow10U64[static_cast<std::size_t>(shift)];
+    } else if (!FieldCoefficient(v, digits, places, &c)) {
+      return StoreResult::Overflow;
+    }
     const bool negative = v.negative_ && c != 0;
-    const auto pack = [](unsigned high, unsigned low) { return static_cast<std::uint8_t>(high << 4 | low); };
-    // Nibble k of the field (0: high nibble of the first byte) holds digit
-    // capacity - k in the signed form and capacity - 1 - k in the other.
-    const int top = sign_first ? capacity : capacity - 1;
-    for (int i = 0; i < bytes; ++i) {
-      const int k = 2 * i;
-      unsigned high = 0;
-      unsigned low = 0;
-      if (sign_first && i == 0) {
-        high = negative ? 0xFU : 0U;
-      } else {
-        high = digit[top - k];
-      }
-      if (!sign_first && i == bytes - 1) {
-        low = negative ? 0xDU : 0xCU;
-      } else {
-        low = digit[top - k - 1];
-      }
-      field[static_cast<std::size_t>(i)] = pack(high, low);
+    if (capacity <= 15) {
+      PutImage(static_cast<u64>(Bcd16(static_cast<u64>(c))), negative, capacity, sign_first, field);
+    } else {
+      PutImage(Bcd(c), negative, capacity, sign_first, field);
     }
     return StoreResult::Ok;
+  }
+
+  // Writes the BCD digits with the sign nibble in front or behind into the
+  // field's bytes, the last nibble lowest.
+  template <class T>
+  static void PutImage(T image, bool negative, int capacity, bool sign_first, std::span<std::uint8_t> field) {
+    if (sign_first) {
+      if (negative) image |= T{0xF} << (4 * capacity);
+    } else {
+      image = (image << 4) | (negative ? 0xDU : 0xCU);
+    }
+    for (int i = (capacity + 1) / 2 - 1; i >= 0; --i, image >>= 8) {
+      field[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(image);
+    }
   }
 };
 
@@ -495,9 +606,8 @@ bool Decimal::FitsField(int digits, int places) const {
          A::FieldCoefficient(*this, digits, places, &c);
 }
 
-Decimal operator+(const Decimal& a, const Decimal& b) { return A::Add(a, b, false); }
-Decimal operator-(const Decimal& a, const Decimal& b) { return A::Add(a, b, true); }
-Decimal operator*(const Decimal& a, const Decimal& b) { return A::Multiply(a, b); }
+Decimal Decimal::SumWide(const Decimal& a, const Decimal& b, bool b_negative) { return A::Add(a, b, b_negative); }
+Decimal Decimal::ProductWide(const Decimal& a, const Decimal& b) { return A::Multiply(a, b); }
 Decimal operator/(const Decimal& a, const Decimal& b) { return A::Divide(a, b); }
 
 Decimal Decimal::operator-() const {

@@ -100,8 +100,8 @@ class Decimal {
   // field that the arguments do not describe).
   bool FitsField(int digits, int places) const;
 
-  friend Decimal operator+(const Decimal& a, const Decimal& b);
-  friend Decimal operator-(const Decimal& a, const Decimal& b);
+  friend Decimal operator+(const Decimal& a, const Decimal& b) { return Sum(a, b, b.negative_); }
+  friend Decimal operator-(const Decimal& a, const Decimal& b) { return Sum(a, b, !b.negative_); }
   friend Decimal operator*(const Decimal& a, const Decimal& b);
   friend Decimal operator/(const Decimal& a, const Decimal& b);  // 31 places, /0 gives 0
   Decimal operator-() const;
@@ -148,6 +148,39 @@ class Decimal {
   bool negative_ = false;  // never set for zero
 
   friend struct DecimalAccess;  // the operations in decimal.cc
+
+  // Sums and products of payroll-sized values are one machine instruction or
+  // two; they are inline here, and everything else is in decimal.cc. Below
+  // 2^105 (sums) and 2^53 (product factors) a result stays below 2^106 <
+  // 10^32, inside every scale's range, so the fast paths need no range check.
+  __extension__ typedef __int128 SignedWord;
+  static Decimal Sum(const Decimal& a, const Decimal& b, bool b_negative) {
+    if (((a.hi_ | b.hi_) == 0) & (((a.lo_ | b.lo_) >> 105) == 0) & (a.scale_ == b.scale_)) {
+      const auto x = static_cast<SignedWord>(a.lo_);
+      const auto y = static_cast<SignedWord>(b.lo_);
+      const SignedWord sum = (a.negative_ ? -x : x) + (b_negative ? -y : y);
+      Decimal r;
+      r.lo_ = static_cast<Word>(sum < 0 ? -sum : sum);
+      r.scale_ = a.scale_;
+      r.negative_ = sum < 0;
+      return r;
+    }
+    return SumWide(a, b, b_negative);
+  }
+  static Decimal SumWide(const Decimal& a, const Decimal& b, bool b_negative);
+  static Decimal ProductWide(const Decimal& a, const Decimal& b);
 };
+
+inline Decimal operator*(const Decimal& a, const Decimal& b) {
+  if (((a.hi_ | b.hi_) == 0) & (((a.lo_ | b.lo_) >> 53) == 0) &
+      (a.scale_ + b.scale_ <= Decimal::kFractionDigits)) {
+    Decimal r;
+    r.lo_ = static_cast<Decimal::Word>(static_cast<std::uint64_t>(a.lo_)) * static_cast<std::uint64_t>(b.lo_);
+    r.scale_ = static_cast<std::uint8_t>(a.scale_ + b.scale_);
+    r.negative_ = (a.negative_ != b.negative_) & (r.lo_ != 0);
+    return r;
+  }
+  return Decimal::ProductWide(a, b);
+}
 
 }  // namespace zelvo

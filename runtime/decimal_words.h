@@ -63,6 +63,7 @@ inline std::uint64_t DivideStep(std::uint64_t high, std::uint64_t low, std::uint
 // n / divisor with the remainder in *remainder. REQUIRES: divisor != 0.
 inline Word128 DivideWord(Word128 n, std::uint64_t divisor, std::uint64_t* remainder) {
   const auto high = static_cast<std::uint64_t>(n >> 64);
+  if (high < divisor) return DivideStep(high, static_cast<std::uint64_t>(n), divisor, remainder);
   const std::uint64_t q_high = high / divisor;
   const std::uint64_t q_low =
       DivideStep(high % divisor, static_cast<std::uint64_t>(n), divisor, remainder);
