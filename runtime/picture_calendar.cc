@@ -246,6 +246,14 @@ int MatchMonth(const CalendarSpec& spec, std::string_view word) {
   return 0;
 }
 
+// A day name, or its first two letters or more.
+bool IsWeekday(const Run& run) {
+  if (run.digits || run.text.size() < 2) return false;
+  return std::any_of(std::begin(kWeekdayNames), std::end(kWeekdayNames), [&](std::string_view name) {
+    return name.size() >= run.text.size() && SameWord(run.text, name.substr(0, run.text.size()));
+  });
+}
+
 // Reads the numbers and words of `typed` into the picture's fields in order.
 // A run of digits longer than its field, with more fields to come, is split
 // (so "05032004" reads as 05, 03, 2004). Returns false after an error.
@@ -276,7 +284,7 @@ bool ReadParts(const CalendarSpec& spec, std::string_view typed, Parts& parts, b
   for (std::size_t f = 0; f < fields.size(); ++f) {
     const Item& item = *fields[f];
     if (item.part == Item::WeekdayAbbrev || item.part == Item::WeekdayName) {
-      if (next < runs.size() && !runs[next].digits) ++next;
+      if (next < runs.size() && IsWeekday(runs[next])) ++next;  // the weekday follows from the date
       continue;
     }
     if (next >= runs.size()) break;
