@@ -42,7 +42,7 @@ bool Fail(PictureError* error, std::size_t offset, std::string message) {
 
 std::string_view TrimBlanks(std::string_view text) {
   std::size_t first = text.find_first_not_of(' ');
-  if (first == std::string_view::npos) return {};
+  if (first == std::string_view::npos) return text.substr(text.size());  // keeps its place for offsets
   return text.substr(first, text.find_last_not_of(' ') - first + 1);
 }
 

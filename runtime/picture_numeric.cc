@@ -214,8 +214,8 @@ std::optional<Decimal> DeformatNumeric(const NumericSpec& spec, std::string_view
     char c = t[i];
     if (IsDigit(c)) {
       (inFraction ? fraction : integer) += c;
-    } else if (c == spec.groupMark && !inFraction) {
-      // grouping is read wherever it stands
+    } else if ((c == spec.groupMark && !inFraction) || (c == '*' && spec.fill == '*' && integer.empty())) {
+      // grouping is read wherever it stands, the asterisk fill before the digits
     } else if (!inFraction && ((spec.decimalMark && c == spec.decimalMark) || c == '.' || c == ',')) {
       inFraction = true;
     } else {
