@@ -31,6 +31,9 @@ bool TakeCurrency(Cursor& in, std::string& out, PictureError* error) {
     if (in.AtEnd()) return Fail(error, start, "the currency text has no closing ~");
     char c = in.Next();
     if (c == '~' && !in.Take('~')) break;
+    // Digits and signs in the currency would be read back as part of the number.
+    if (IsDigit(c) || c == '-' || c == '(' || c == ')')
+      return Fail(error, in.pos() - 1, "the currency text may not hold digits or signs");
     out += c;
   }
   return !out.empty() || Fail(error, start, "the currency text is empty");
@@ -67,10 +70,8 @@ std::size_t OffsetIn(std::string_view whole, std::string_view part, std::size_t 
 bool TakeSignAndCurrency(const NumericSpec& spec, std::string_view typed, std::string_view& t, bool& negative,
                          PictureError* error) {
   auto stripCurrency = [&] {
-    for (const std::string& currency : {spec.leadCurrency, spec.trailCurrency}) {
-      if (StartsWith(t, currency)) t = TrimBlanks(t.substr(currency.size()));
-      if (EndsWith(t, currency)) t = TrimBlanks(t.substr(0, t.size() - currency.size()));
-    }
+    if (StartsWith(t, spec.leadCurrency)) t = TrimBlanks(t.substr(spec.leadCurrency.size()));
+    if (EndsWith(t, spec.trailCurrency)) t = TrimBlanks(t.substr(0, t.size() - spec.trailCurrency.size()));
   };
   stripCurrency();
   int signs = 0;
@@ -119,7 +120,12 @@ std::optional<NumericSpec> ParseNumeric(Cursor& in, int& width, PictureError* er
     return Fail(error, in.pos(), "the decimals must follow two separators"), std::nullopt;
   }
   char group = 0, point = 0;
-  if (count == 2) group = separators[0], point = separators[1];
+  if (count == 2) {
+    group = separators[0], point = separators[1];
+    // The same mark for both could not be read back.
+    if (Printed(group) != 0 && Printed(group) == Printed(point))
+      return Fail(error, in.pos(), "the grouping and the decimal separator must differ"), std::nullopt;
+  }
   else if (count == 1 && decimals > 0) point = separators[0];
   else if (count == 1) group = separators[0];  // a decimal separator without decimals groups
   spec.decimals = decimals;
@@ -340,7 +346,7 @@ std::optional<Decimal> DeformatScientific(const ScientificSpec& spec, std::strin
   digits.erase(0, lead);
   point -= static_cast<long>(lead);
   if (digits.empty()) return Decimal();
-  if (point > Decimal::kIntegerDigits - 1) {
+  if (point > Decimal::kIntegerDigits) {
     Fail(error, OffsetIn(typed, t), "the number is too large");
     return std::nullopt;
   }

@@ -20,10 +20,11 @@ bool Accepts(KeyInSpec::Slot slot, char c) {
   }
 }
 
-// Whether `text` is (the start of) the full shown form: every literal
-// position it reaches holds that literal.
+// Whether `text` is the shown form: as long as the pattern, every literal in
+// its place. (Typed characters that fit are always fewer than the positions
+// when the pattern has literals, so the two forms cannot be confused.)
 bool IsShownForm(const KeyInSpec& spec, std::string_view text) {
-  if (text.size() > spec.slots.size()) return false;
+  if (text.size() != spec.slots.size()) return false;
   for (std::size_t i = 0; i < text.size(); ++i)
     if (spec.slots[i] == KeyInSpec::Literal && text[i] != spec.literals[i]) return false;
   return true;
