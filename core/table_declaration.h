@@ -78,12 +78,12 @@ struct FieldRule {
 };
 
 struct TableDeclaration {
-  std::string_view label;        // "BASA", also the table manager's name
-  std::string_view prefix;       // "BAS"
-  std::string_view fileName;     // "BASA"
+  std::string_view label = {};   // "BASA", also the table manager's name
+  std::string_view prefix = {};  // "BAS"
+  std::string_view fileName = {};  // "BASA"
   Driver driver = Driver::Quillset;
-  std::string_view messageName;  // "basa", the table manager's FILENAMEVALUE
-  std::span<const FieldDeclaration> fields;
+  std::string_view messageName = {};  // "basa", the table manager's FILENAMEVALUE
+  std::span<const FieldDeclaration> fields = {};
   std::span<const KeyDeclaration> keys = {};
   std::span<const FieldDefault> defaults = {};
   std::span<const FieldRule> rules = {};
