@@ -29,6 +29,10 @@ char32_t Cp1251ToUnicode(std::uint8_t code);
 // The CP1251 code of a Unicode character, or nullopt when it has none.
 std::optional<std::uint8_t> UnicodeToCp1251(char32_t codePoint);
 
+// True when `text` is well-formed UTF-8 (whether or not every character has a
+// CP1251 code).
+bool IsValidUtf8(std::string_view text);
+
 // Converts UTF-8 to CP1251. On failure returns nullopt and fills `error`.
 std::optional<std::string> Utf8ToCp1251(std::string_view utf8, Utf8Error* error = nullptr);
 

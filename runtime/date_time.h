@@ -55,6 +55,9 @@ DayNumber Date(int month, int day, int year);
 // The year of the two-digit window for 0..99 (others are returned unchanged):
 // the 100 years from the current year - 80 to the current year + 19.
 int ExpandTwoDigitYear(int year);
+// The same window moved by `windowShift` years (positive: later), as date
+// pictures with ">nn" / "<nn" ask: in 2005, shift +10 places 25..34 in 2025..2034.
+int ExpandTwoDigitYear(int year, int windowShift);
 // Makes the next expansion read the current year again; for tests.
 void ResetTwoDigitYearWindow();
 

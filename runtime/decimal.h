@@ -5,7 +5,15 @@
 // differences and products are exact (every digit within those 64 positions is
 // kept); a quotient is carried to 31 fraction digits with the last one rounded
 // half away from zero; dividing by zero, or dividing zero, gives zero without
-// an error. Nothing is ever binary floating point inside.
+// an error; dividing by a power of ten (10, 0.01, 1) only moves the point.
+// Nothing is ever binary floating point inside.
+//
+// Beyond the 64 positions, results are defined, never undefined:
+//   - digits below the 32nd fraction place (a product of two values with many
+//     places, a shift by a power of ten) are dropped, toward zero;
+//   - a result whose integer part would need more than 32 digits saturates to
+//     the largest integer of 32 digits, 99...9, with the sign of the exact
+//     result. No payroll amount comes near it; stores of it are refused.
 //
 // In record buffers a DECIMAL(n, p) field is packed: (n + 1) / 2 bytes, the high
 // nibble of the first byte the sign (0 positive, 0xF negative), then the n
@@ -14,8 +22,14 @@
 //     DECIMAL(7,2)  -1234.50   ->  F0 12 34 50
 //     DECIMAL(5,0)  42         ->  00 00 42
 //
-// A second, unsigned-leading packed form has no sign nibble in front; its last
-// nibble is 0xD for a negative value (0xC or 0xF otherwise).
+// A second, unsigned-leading packed form has no sign nibble in front: the same
+// bytes hold the n digits first and a sign nibble last, 0xD for a negative
+// value (0xC or 0xF otherwise; written as 0xC):
+//
+//     DECIMAL(7,2)  -1234.50   ->  01 23 45 0D
+//
+// Both forms hold 2 * bytes - 1 digits: n for the odd n the program declares,
+// n - 1 for an even n, whose bytes have no room for the n-th digit.
 //
 // Storing rounds half away from zero to the field's places; a value whose
 // integer part (after that rounding) needs more digits than the field has is
@@ -44,6 +58,7 @@ namespace zelvo {
 enum class [[nodiscard]] StoreResult : std::uint8_t {
   Ok,        // the value was written
   Overflow,  // the value needs more integer digits than the target holds; target unchanged
+  BadField,  // digits or places out of range, or the buffer shorter than the field; unchanged
 };
 
 class Decimal {
@@ -63,22 +78,26 @@ class Decimal {
 
   // Text to number: leading blanks skipped; a '-' right after them makes the
   // value negative ('+' ends the number at once); digits; '.' or ',' starts
-  // the fraction; after a fraction only, 'E'/'e' with an optional sign is a
-  // power-of-ten exponent; the first other character ends the number. Text
-  // without digits is 0. Digits beyond the 32 integer or 32 fraction positions
-  // are dropped. Never fails, never reads past the view.
+  // the fraction; after a fraction only ("1.E2" has one, empty), 'E'/'e' with an
+  // optional sign is a power-of-ten exponent; the first other character ends
+  // the number. Text without digits is 0. Digits that land below the 32nd
+  // fraction place are dropped; a value of more than 32 integer digits
+  // saturates as any other result. Never fails, never reads past the view.
   static Decimal Parse(std::string_view text);
 
-  // Packed field access. REQUIRES: 1 <= digits <= 31, 0 <= places <= digits,
-  // field.size() >= PackedSize(digits). A nibble above 9 in a digit position
-  // reads as 9 (damaged data never reads out of range).
+  // Packed field access for 1 <= digits <= 31, 0 <= places <= digits and
+  // field.size() >= PackedSize(digits); other arguments read as 0 and write
+  // nothing (StoreResult::BadField). A nibble above 9 in a digit position reads
+  // as 9 (damaged data never reads out of range); a sign nibble other than 0xF
+  // (0xD in the unsigned-leading form) reads as positive.
   static constexpr int PackedSize(int digits) { return (digits + 1) / 2; }
   static Decimal ReadPacked(std::span<const std::uint8_t> field, int digits, int places);
   StoreResult WritePacked(std::span<std::uint8_t> field, int digits, int places) const;
   static Decimal ReadPackedUnsigned(std::span<const std::uint8_t> field, int digits, int places);
   StoreResult WritePackedUnsigned(std::span<std::uint8_t> field, int digits, int places) const;
 
-  // Whether the value, rounded to `places`, fits `digits` digits in all.
+  // Whether the value, rounded to `places`, fits such a field (false for a
+  // field that the arguments do not describe).
   bool FitsField(int digits, int places) const;
 
   friend Decimal operator+(const Decimal& a, const Decimal& b);
@@ -94,20 +113,21 @@ class Decimal {
   friend bool operator==(const Decimal& a, const Decimal& b);
   friend std::strong_ordering operator<=>(const Decimal& a, const Decimal& b);
 
-  Decimal Round(int places) const;  // half away from zero
+  Decimal Round(int places) const;  // half away from zero; places clamped to 0 .. 32
   Decimal Int() const;              // fraction dropped, toward zero
   Decimal Abs() const;
   int Sign() const;                 // -1, 0 or 1
   bool IsZero() const;
 
-  // Fraction dropped toward zero; a value outside the 32-bit range saturates.
+  // Fraction dropped toward zero; a value outside the target's range saturates.
   std::int32_t ToInt32() const;
   std::int64_t ToInt64() const;
   double ToDouble() const;  // the nearest double
 
   // Shortest exact text: "-12.5", "0", "476.1904761904761904761904761904762".
   std::string ToString() const;
-  // Rounded to exactly `places` fraction digits: ToString(2) of 4761.9 is "4761.90".
+  // Rounded to exactly `places` fraction digits (clamped to 0 .. 32):
+  // ToString(2) of 4761.9 is "4761.90", of -0.001 is "0.00".
   std::string ToString(int places) const;
 
   // Digits in use: integer digits of the magnitude (0 for |v| < 1) and
@@ -116,15 +136,18 @@ class Decimal {
   int FractionDigits() const;
 
  private:
-  // The representation is an implementation detail: sign and magnitude scaled
-  // by 10^kFractionDigits, as two 128-bit halves (high and low 10^32 parts),
-  // so that every operation on payroll-sized values stays in one machine word.
-  using Word = unsigned __int128;
-  Word hi_ = 0;       // integer part, 0 .. 10^32 - 1
-  Word lo_ = 0;       // fraction part scaled by 10^32, 0 .. 10^32 - 1
+  // The value is sign * coefficient / 10^scale_, the coefficient a binary
+  // integer below 10^(32 + scale_) held in two 128-bit halves. Payroll-sized
+  // values have a coefficient below 2^64 and take the one-word paths; the
+  // rest take the wide path over WideUnsigned. A value is not normalised:
+  // 1.5 and 1.50 differ in coefficient and scale but compare equal.
+  __extension__ typedef unsigned __int128 Word;
+  Word hi_ = 0;            // coefficient bits 128 .. 255
+  Word lo_ = 0;            // coefficient bits 0 .. 127
+  std::uint8_t scale_ = 0;  // fraction digits of the coefficient, 0 .. 32
   bool negative_ = false;  // never set for zero
 
-  friend struct DecimalAccess;
+  friend struct DecimalAccess;  // the operations in decimal.cc
 };
 
 }  // namespace zelvo

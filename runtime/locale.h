@@ -20,6 +20,8 @@
 #include <string_view>
 #include <vector>
 
+#include "runtime/windows_profile.h"
+
 namespace zelvo {
 
 // The "intl" keys of the Windows profile that the pictures follow.
@@ -80,17 +82,47 @@ const LocaleTables& Locale();
 // threads read them.
 void SetLocale(LocaleTables tables);
 
-// Reads the "intl" section of the Windows profile into `tables` (absent file
-// or keys keep the defaults).
+// Reads the "intl" section of the Windows profile into `tables.regional` and
+// the AM/PM texts (absent file or keys keep the defaults). iTime and iTLzero
+// other than 0 count as 1; the AM/PM texts keep their first 2 characters.
+void ApplyRegionalSettings(const WindowsProfile& profile, LocaleTables& tables);
 void ApplyRegionalSettings(std::string_view winIniText, LocaleTables& tables);
 
 // Applies an environment file's text to `tables`, by the file's rules; each
-// line it cannot use is reported in `diagnostics` and skipped.
+// line it cannot use is reported in `diagnostics` and skipped (the tables keep
+// what they had for that key). The case tables start again from the built-in
+// ones, so a file without QORCASE restores them. Details of the format, as
+// this program reads it:
+//   - lines end at LF (a CR before it is dropped); a byte 26 ends the text;
+//     blank lines are skipped; a line without '=' is reported
+//   - the key is what precedes the first '=', blanks removed, Latin case
+//     ignored; the value's leading blanks are skipped
+//   - list values (QORCASE, QORMONTH, QORMON, QORAMPM, QORDIGRAPH, QORBUTTON)
+//     split at commas first; each item is then a text of its own
+//   - a text starting with '"' runs to the closing quote ("" is one quote) and
+//     keeps its blanks; any other text is trimmed of trailing blanks
+//   - then <ddd> (0..255) becomes the byte with that code; a '<' not starting
+//     such a number stays as it is
+//   - with QORCHARSET=OEM anywhere in the file every text is OEM (CP866) and
+//     is converted to CP1251 after that; a text with a character that has no
+//     CP1251 form is reported and its line skipped
+//   - "WINDOWS", "OEM", "on" and "off" are recognised in any Latin case
+//   - a key that appears again replaces what the earlier line set
+// QORCOLSEQ with a sequence: the listed characters share the identity weights
+// of their codes, given out in the listed order; every other code keeps its
+// own code as weight, and a character listed twice makes the line unusable. Whenever
+// the weights are not the identity the OEM weights follow them: each OEM code
+// weighs as its CP1251 character, the pseudo-graphics (no CP1251 form) last.
 void ApplyEnvironmentFile(std::string_view text, LocaleTables& tables,
                           std::vector<LocaleDiagnostic>* diagnostics, std::string_view source = {});
 
-// Start-up: built-in tables, then `winIniPath` (the Windows profile), then
-// `environmentPath` (the program's path with ".ENV"); missing files are fine.
+// The environment file's path: "zelvo5.ENV" in the folder of the running
+// executable; empty when that folder cannot be found.
+std::string EnvironmentFilePath();
+
+// Start-up: built-in tables, then `winIniPath` (the Windows profile,
+// WindowsProfilePath()), then `environmentPath` (EnvironmentFilePath());
+// missing files are fine, an empty path means no file.
 // The result is put in force and returned diagnostics say what was skipped.
 std::vector<LocaleDiagnostic> LoadLocale(const std::string& winIniPath,
                                          const std::string& environmentPath);
