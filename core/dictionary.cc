@@ -51,13 +51,4 @@ const TableDeclaration* FindTableByPrefix(std::string_view prefix) {
 
 std::span<const RelationDeclaration> Relations() { return kRelations; }
 
-std::string_view DriverName(Driver driver) {
-  switch (driver) {
-    case Driver::Quillset: return "Quillset";
-    case Driver::DBase4: return "dBase4";
-    case Driver::Ascii: return "ASCII";
-  }
-  return "";
-}
-
 }  // namespace zelvo

@@ -45,24 +45,6 @@ std::span<const std::uint8_t> ElementSpan(const FieldDeclaration& field, const s
 
 }  // namespace
 
-std::string_view FieldTypeName(FieldType type) {
-  switch (type) {
-    case FieldType::Byte: return "BYTE";
-    case FieldType::Short: return "SHORT";
-    case FieldType::UShort: return "USHORT";
-    case FieldType::Long: return "LONG";
-    case FieldType::ULong: return "ULONG";
-    case FieldType::Real: return "REAL";
-    case FieldType::Date: return "DATE";
-    case FieldType::Time: return "TIME";
-    case FieldType::Decimal: return "DECIMAL";
-    case FieldType::String: return "STRING";
-    case FieldType::CString: return "CSTRING";
-    case FieldType::PString: return "PSTRING";
-  }
-  return "";
-}
-
 std::int64_t ReadInteger(FieldType type, const std::uint8_t* bytes) {
   const IntegerShape shape = ShapeOf(type);
   const std::uint64_t word = LoadLittle(bytes, shape.bytes);
