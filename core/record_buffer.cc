@@ -1,0 +1,26 @@
+#include "core/record_buffer.h"
+
+#include "core/field_codec.h"
+#include "core/table_declaration.h"
+
+namespace zelvo {
+
+RecordBuffer::RecordBuffer(std::span<const FieldDeclaration> layout)
+    : layout_(layout), bytes_(RecordSize(layout)) {
+  Clear();
+}
+
+RecordBuffer::RecordBuffer(const TableDeclaration& table) : RecordBuffer(table.fields) {}
+
+void RecordBuffer::Clear() {
+  for (std::size_t i = 0; i < layout_.size(); ++i) ClearField(i);
+}
+
+void RecordBuffer::ClearField(std::size_t index) {
+  if (index >= layout_.size()) return;
+  const FieldDeclaration& field = layout_[index];
+  for (std::uint32_t e = 0; e < field.elements; ++e)
+    ClearElement(field, bytes_.data() + field.offset + e * field.ElementBytes());
+}
+
+}  // namespace zelvo
