@@ -54,7 +54,8 @@ Decimal DecimalAccess::Make(bool negative, const WideUnsigned& c, int scale) {
   }();
   if (c >= (*kLimits)[static_cast<std::size_t>(scale)]) return Saturated(negative);
   Decimal v;
-  v.hi_ = c.High();
+  v.mid_ = static_cast<std::uint64_t>(c.High());
+  v.top_ = static_cast<std::uint32_t>(c.High() >> 64);  // c < 10^64 < 2^213
   v.lo_ = c.Low();
   v.scale_ = static_cast<std::uint8_t>(scale);
   v.negative_ = negative && !c.IsZero();
@@ -63,7 +64,7 @@ Decimal DecimalAccess::Make(bool negative, const WideUnsigned& c, int scale) {
 
 // v's coefficient with another sign and scale.
 Decimal DecimalAccess::Rebuild(const Decimal& v, bool negative, int scale) {
-  return v.hi_ == 0 ? Make(negative, v.lo_, scale) : Make(negative, Coefficient(v), scale);
+  return !v.HasHighBits() ? Make(negative, v.lo_, scale) : Make(negative, Coefficient(v), scale);
 }
 
 template <class T>
@@ -118,7 +119,7 @@ Decimal DecimalAccess::Reduce(const Decimal& v, int places, bool round) {
   if (v.scale_ <= places) return v;
   const int k = v.scale_ - places;
   if (IsSmall(v)) return Make(v.negative_, Word128{DropDigits(Small(v), k, round)}, places);
-  if (v.hi_ == 0) {
+  if (!v.HasHighBits()) {
     u64 digit = 0;
     Word128 q = DivideWord(DividePow10(v.lo_, k - 1), 10, &digit);
     if (round && digit >= 5) ++q;
@@ -144,7 +145,7 @@ Decimal DecimalAccess::Shift(const Decimal& a, bool negative, int shift) {
 // rounds the last digit half away from zero. The result has scale
 // kQuotientPlaces - (places not needed).
 template <class Acc>
-Decimal DecimalAccess::QuotientDigits(bool negative, Acc q, u64 r, u64 d, int places) {
+inline Decimal DecimalAccess::QuotientDigits(bool negative, Acc q, u64 r, u64 d, int places) {
   int remaining = places;
   while (remaining > 0 && r != 0) {
     int count = std::min(remaining, 19);
@@ -166,12 +167,12 @@ Decimal DecimalAccess::QuotientDigits(bool negative, Acc q, u64 r, u64 d, int pl
 }
 
 // k when v's coefficient is 10^k, else -1.
-int DecimalAccess::PowerOfTen(const Decimal& v) {
-  if (IsSmall(v)) {
-    const int digits = DecimalDigits(Small(v));
-    return Small(v) == kPow10U64[static_cast<std::size_t>(digits - 1)] ? digits - 1 : -1;
+inline int DecimalAccess::PowerOfTen(const Decimal& v) {
+  if (IsSmall(v)) {  // 10^k = 2^k * 5^k: k is the count of trailing zero bits
+    const auto k = static_cast<std::size_t>(__builtin_ctzll(Small(v) | (u64{1} << 63)));
+    return k < kPow10U64.size() && Small(v) == kPow10U64[k] ? static_cast<int>(k) : -1;
   }
-  if (v.hi_ == 0) {
+  if (!v.HasHighBits()) {
     for (std::size_t k = 20; k < kPow10U128.size(); ++k) {
       if (v.lo_ == kPow10U128[k]) return static_cast<int>(k);
     }
@@ -195,7 +196,7 @@ Decimal DecimalAccess::Divide(const Decimal& a, const Decimal& b) {
     const u64 d = Small(b);
     if (e >= 0) {
       u64 r = 0;
-      if (a.hi_ != 0) {
+      if (a.HasHighBits()) {
         WideUnsigned q = Coefficient(a);
         r = q.DivSmall(d);
         return QuotientDigits(negative, q, r, d, e);
@@ -263,7 +264,7 @@ Decimal DecimalAccess::FromDouble(double value) {
 std::int64_t DecimalAccess::ToInt64(const Decimal& v) {
   const Decimal whole = Reduce(v, 0, false);
   const Word128 limit = Word128{std::numeric_limits<std::int64_t>::max()} + (v.negative_ ? 1 : 0);
-  const Word128 magnitude = whole.hi_ != 0 ? limit : std::min(whole.lo_, limit);
+  const Word128 magnitude = whole.HasHighBits() ? limit : std::min(whole.lo_, limit);
   return v.negative_ ? static_cast<std::int64_t>(0 - static_cast<u64>(magnitude))
                      : static_cast<std::int64_t>(magnitude);
 }
@@ -313,7 +314,7 @@ Decimal Decimal::Abs() const {
 
 int Decimal::Sign() const { return IsZero() ? 0 : (negative_ ? -1 : 1); }
 
-bool Decimal::IsZero() const { return hi_ == 0 && lo_ == 0; }
+bool Decimal::IsZero() const { return !HasHighBits() && lo_ == 0; }
 
 std::int32_t Decimal::ToInt32() const {
   return static_cast<std::int32_t>(std::clamp<std::int64_t>(A::ToInt64(*this), std::numeric_limits<std::int32_t>::min(),

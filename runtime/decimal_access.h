@@ -25,9 +25,11 @@ struct DecimalAccess {
   static constexpr int kMaxScale = Decimal::kFractionDigits;
 
   // A coefficient of one 64-bit word takes the fast paths.
-  static bool IsSmall(const Decimal& v) { return v.hi_ == 0 && (v.lo_ >> 64) == 0; }
+  static bool IsSmall(const Decimal& v) { return !v.HasHighBits() && (v.lo_ >> 64) == 0; }
   static u64 Small(const Decimal& v) { return static_cast<u64>(v.lo_); }
-  static WideUnsigned Coefficient(const Decimal& v) { return WideUnsigned::FromHalves(v.hi_, v.lo_); }
+  static WideUnsigned Coefficient(const Decimal& v) {
+    return WideUnsigned::FromHalves((Word128{v.top_} << 64) | v.mid_, v.lo_);
+  }
 
   // The largest integer of 32 digits, 99...9, with the given sign.
   static Decimal Saturated(bool negative) {

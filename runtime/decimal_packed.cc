@@ -67,7 +67,7 @@ Word128 Bcd(Word128 c) {  // c below 10^31
 // such a field holds.
 bool DecimalAccess::FieldCoefficient(const Decimal& v, int digits, int places, Word128* out) {
   const Decimal r = Reduce(v, places, true);
-  if (r.hi_ != 0) return false;
+  if (r.HasHighBits()) return false;
   if (r.lo_ == 0) {
     *out = 0;
     return true;
