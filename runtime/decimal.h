@@ -160,7 +160,7 @@ class Decimal {
   // 10^32, inside every scale's range, so the fast paths need no range check.
   __extension__ typedef __int128 SignedWord;
   static Decimal Sum(const Decimal& a, const Decimal& b, bool b_negative) {
-    if (!(a.HasHighBits() | b.HasHighBits()) & (((a.lo_ | b.lo_) >> 105) == 0) & (a.scale_ == b.scale_)) {
+    if (((a.mid_ | b.mid_ | a.top_ | b.top_) == 0) & (((a.lo_ | b.lo_) >> 105) == 0) & (a.scale_ == b.scale_)) {
       const auto x = static_cast<SignedWord>(a.lo_);
       const auto y = static_cast<SignedWord>(b.lo_);
       const SignedWord sum = (a.negative_ ? -x : x) + (b_negative ? -y : y);
@@ -177,7 +177,7 @@ class Decimal {
 };
 
 inline Decimal operator*(const Decimal& a, const Decimal& b) {
-  if (!(a.HasHighBits() | b.HasHighBits()) & (((a.lo_ | b.lo_) >> 53) == 0) &
+  if (((a.mid_ | b.mid_ | a.top_ | b.top_) == 0) & (((a.lo_ | b.lo_) >> 53) == 0) &
       (a.scale_ + b.scale_ <= Decimal::kFractionDigits)) {
     Decimal r;
     r.lo_ = static_cast<Decimal::Word>(static_cast<std::uint64_t>(a.lo_)) * static_cast<std::uint64_t>(b.lo_);
