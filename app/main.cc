@@ -2,7 +2,10 @@
 // subcommands are its faces for scripts, tests and administrators.
 #include <CLI/CLI.hpp>
 
-#include <cstdio>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
 #include <iostream>
 #include <string>
 
@@ -21,6 +24,14 @@ int main(int argc, char** argv) {
   app.add_option("--dir", dataDir, "Data directory (default: the current directory)");
   app.require_subcommand(0, 1);
   CLI11_PARSE(app, argc, argv);
+
+  // The data files live in the current directory, as the program has always
+  // expected; --dir moves there before anything is opened.
+  if (!dataDir.empty() && chdir(dataDir.c_str()) != 0) {
+    std::cerr << "zelvo: cannot use the data directory " << dataDir << ": " << std::strerror(errno)
+              << "\n";
+    return 2;
+  }
 
   // The desktop frame and the subcommands arrive with their layers; until the
   // frame exists, starting without a subcommand says what the binary offers.
