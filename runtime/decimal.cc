@@ -49,7 +49,8 @@ u64 DropDigits(u64 c, int k, bool round) {
 Decimal DecimalAccess::Make(bool negative, const WideUnsigned& c, int scale) {
   static const auto* const kLimits = [] {  // 10^(32 + scale), the first value out of range
     static std::array<WideUnsigned, kMaxScale + 1> limits;
-    for (int s = 0; s <= kMaxScale; ++s) limits[static_cast<std::size_t>(s)] = WideUnsigned::Pow10(Decimal::kIntegerDigits + s);
+    for (int s = 0; s <= kMaxScale; ++s)
+      limits[static_cast<std::size_t>(s)] = WideUnsigned::Pow10(Decimal::kIntegerDigits + s);
     return &limits;
   }();
   if (c >= (*kLimits)[static_cast<std::size_t>(scale)]) return Saturated(negative);
@@ -279,7 +280,9 @@ Decimal::Decimal(std::int64_t value) {
 
 Decimal Decimal::FromDouble(double value) { return A::FromDouble(value); }
 
-Decimal Decimal::SumWide(const Decimal& a, const Decimal& b, bool b_negative) { return A::Add(a, b, b_negative); }
+Decimal Decimal::SumWide(const Decimal& a, const Decimal& b, bool b_negative) {
+  return A::Add(a, b, b_negative);
+}
 
 Decimal Decimal::ProductWide(const Decimal& a, const Decimal& b) { return A::Multiply(a, b); }
 
@@ -317,8 +320,8 @@ int Decimal::Sign() const { return IsZero() ? 0 : (negative_ ? -1 : 1); }
 bool Decimal::IsZero() const { return !HasHighBits() && lo_ == 0; }
 
 std::int32_t Decimal::ToInt32() const {
-  return static_cast<std::int32_t>(std::clamp<std::int64_t>(A::ToInt64(*this), std::numeric_limits<std::int32_t>::min(),
-                                                            std::numeric_limits<std::int32_t>::max()));
+  return static_cast<std::int32_t>(std::clamp<std::int64_t>(
+      A::ToInt64(*this), std::numeric_limits<std::int32_t>::min(), std::numeric_limits<std::int32_t>::max()));
 }
 
 std::int64_t Decimal::ToInt64() const { return A::ToInt64(*this); }

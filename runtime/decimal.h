@@ -117,7 +117,7 @@ class Decimal {
   Decimal Round(int places) const;  // half away from zero; places clamped to 0 .. 32
   Decimal Int() const;              // fraction dropped, toward zero
   Decimal Abs() const;
-  int Sign() const;                 // -1, 0 or 1
+  int Sign() const;  // -1, 0 or 1
   bool IsZero() const;
 
   // Fraction dropped toward zero; a value outside the target's range saturates.
@@ -144,11 +144,11 @@ class Decimal {
   // rest take the wide path over WideUnsigned. A value is not normalised:
   // 1.5 and 1.50 differ in coefficient and scale but compare equal.
   __extension__ typedef unsigned __int128 Word;
-  Word lo_ = 0;              // coefficient bits 0 .. 127
-  std::uint64_t mid_ = 0;    // coefficient bits 128 .. 191
-  std::uint32_t top_ = 0;    // coefficient bits 192 .. 223
-  std::uint8_t scale_ = 0;   // fraction digits of the coefficient, 0 .. 32
-  bool negative_ = false;    // never set for zero
+  Word lo_ = 0;             // coefficient bits 0 .. 127
+  std::uint64_t mid_ = 0;   // coefficient bits 128 .. 191
+  std::uint32_t top_ = 0;   // coefficient bits 192 .. 223
+  std::uint8_t scale_ = 0;  // fraction digits of the coefficient, 0 .. 32
+  bool negative_ = false;   // never set for zero
 
   bool HasHighBits() const { return (mid_ | top_) != 0; }  // a coefficient of 2^128 or more
 
@@ -160,7 +160,8 @@ class Decimal {
   // 10^32, inside every scale's range, so the fast paths need no range check.
   __extension__ typedef __int128 SignedWord;
   static Decimal Sum(const Decimal& a, const Decimal& b, bool b_negative) {
-    if (((a.mid_ | b.mid_ | a.top_ | b.top_) == 0) & (((a.lo_ | b.lo_) >> 105) == 0) & (a.scale_ == b.scale_)) {
+    if (((a.mid_ | b.mid_ | a.top_ | b.top_) == 0) & (((a.lo_ | b.lo_) >> 105) == 0) &
+        (a.scale_ == b.scale_)) {
       const auto x = static_cast<SignedWord>(a.lo_);
       const auto y = static_cast<SignedWord>(b.lo_);
       const SignedWord sum = (a.negative_ ? -x : x) + (b_negative ? -y : y);

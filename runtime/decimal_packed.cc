@@ -1,9 +1,8 @@
 // Decimal packed fields: reading and writing DECIMAL(n, p) in both packed forms.
-#include "runtime/decimal.h"
-
 #include <algorithm>
 #include <array>
 
+#include "runtime/decimal.h"
 #include "runtime/decimal_access.h"
 
 namespace zelvo {
@@ -22,7 +21,8 @@ bool ValidField(std::size_t size, int digits, int places) {
 // The two digits of a packed byte as a number; a nibble above 9 reads as 9.
 constexpr std::array<std::uint8_t, 256> kByteDigits = [] {
   std::array<std::uint8_t, 256> table{};
-  for (unsigned b = 0; b < 256; ++b) table[b] = static_cast<std::uint8_t>(std::min(b >> 4, 9U) * 10 + std::min(b & 0xFU, 9U));
+  for (unsigned b = 0; b < 256; ++b)
+    table[b] = static_cast<std::uint8_t>(std::min(b >> 4, 9U) * 10 + std::min(b & 0xFU, 9U));
   return table;
 }();
 
@@ -79,7 +79,8 @@ bool DecimalAccess::FieldCoefficient(const Decimal& v, int digits, int places, W
   return true;
 }
 
-Decimal DecimalAccess::ReadPacked(std::span<const std::uint8_t> field, int digits, int places, bool sign_first) {
+Decimal DecimalAccess::ReadPacked(std::span<const std::uint8_t> field, int digits, int places,
+                                  bool sign_first) {
   if (!ValidField(field.size(), digits, places)) return {};
   const int bytes = Decimal::PackedSize(digits);
   const std::uint8_t* p = field.data();
@@ -98,14 +99,15 @@ Decimal DecimalAccess::ReadPacked(std::span<const std::uint8_t> field, int digit
   return Make(negative, sign_first ? c : c * 10 + edge_digit, places);
 }
 
-StoreResult DecimalAccess::WritePacked(const Decimal& v, std::span<std::uint8_t> field, int digits, int places,
-                               bool sign_first) {
+StoreResult DecimalAccess::WritePacked(const Decimal& v, std::span<std::uint8_t> field, int digits,
+                                       int places, bool sign_first) {
   if (!ValidField(field.size(), digits, places)) return StoreResult::BadField;
   Word128 c = 0;
   const int capacity = Capacity(digits);
   const int shift = places - v.scale_;
   if (IsSmall(v) && shift >= 0 && capacity <= 15) {  // a payroll amount: no rounding, one word
-    if (Small(v) >= kPow10U64[static_cast<std::size_t>(capacity - std::min(shift, capacity))] && Small(v) != 0) {
+    if (Small(v) >= kPow10U64[static_cast<std::size_t>(capacity - std::min(shift, capacity))] &&
+        Small(v) != 0) {
       return StoreResult::Overflow;
     }
     c = Small(v) * kPow10U64[static_cast<std::size_t>(shift)];
@@ -124,7 +126,8 @@ StoreResult DecimalAccess::WritePacked(const Decimal& v, std::span<std::uint8_t>
 // Writes the BCD digits with the sign nibble in front or behind into the
 // field's bytes, the last nibble lowest.
 template <class T>
-void DecimalAccess::PutImage(T image, bool negative, int capacity, bool sign_first, std::span<std::uint8_t> field) {
+void DecimalAccess::PutImage(T image, bool negative, int capacity, bool sign_first,
+                             std::span<std::uint8_t> field) {
   if (sign_first) {
     if (negative) image |= T{0xF} << (4 * capacity);
   } else {

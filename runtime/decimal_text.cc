@@ -1,10 +1,9 @@
 // Decimal text: the text-to-number rules and the shortest or fixed-places text.
-#include "runtime/decimal.h"
-
 #include <algorithm>
 #include <charconv>
 #include <string>
 
+#include "runtime/decimal.h"
 #include "runtime/decimal_access.h"
 
 namespace zelvo {
@@ -110,7 +109,7 @@ std::string DecimalAccess::Format(const Decimal& v, int places) {
 
 // Digits of integer text and fraction text, scaled by 10^exponent.
 Decimal DecimalAccess::FromDigits(bool negative, std::string_view integer, std::string_view fraction,
-                          std::int64_t exponent) {
+                                  std::int64_t exponent) {
   if (exponent == 0 && integer.size() + fraction.size() <= 19) {  // a payroll amount: one word
     u64 c = 0;
     for (const char d : integer) c = c * 10 + static_cast<u64>(d - '0');
@@ -172,7 +171,8 @@ Decimal Decimal::Parse(std::string_view text) {
       const bool exponent_negative = i < n && text[i] == '-';
       if (i < n && (text[i] == '+' || text[i] == '-')) ++i;
       // Any exponent past a billion moves every digit out of range already.
-      for (const char c : digit_run()) exponent = std::min<std::int64_t>(exponent * 10 + (c - '0'), 1'000'000'000);
+      for (const char c : digit_run())
+        exponent = std::min<std::int64_t>(exponent * 10 + (c - '0'), 1'000'000'000);
       if (exponent_negative) exponent = -exponent;
     }
   }
