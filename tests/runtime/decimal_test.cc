@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <limits>
@@ -212,6 +213,34 @@ TEST(DecimalPacked, StoresByteExactOrRefusesLeavingTheFieldUnchanged) {
       const Decimal back = sign_first ? Decimal::ReadPacked(field, c.digits, c.places)
                                       : Decimal::ReadPackedUnsigned(field, c.digits, c.places);
       EXPECT_EQ(back, value.Round(c.places)) << c.value;
+    }
+  }
+}
+
+// The nibbles of a packed field are the value's decimal digits in text order,
+// so the text of the value predicts the bytes of every field size.
+TEST(DecimalPacked, NibblesAreTheDigitsOfTheTextForEveryFieldSize) {
+  std::uint64_t seed = 99;
+  for (int i = 0; i < 3000; ++i) {
+    seed = seed * 6364136223846793005ULL + 1442695040888963407ULL;
+    const int digits = 1 + static_cast<int>(seed >> 59) % 31;
+    const int capacity = 2 * Decimal::PackedSize(digits) - 1;
+    std::string text = std::to_string(seed % 10000000000000000ULL) + std::to_string(seed >> 50);
+    text = text.substr(0, static_cast<std::size_t>(1 + (seed >> 40) % static_cast<std::uint64_t>(capacity)));
+    const bool negative = (seed & 1) != 0;
+    const Decimal value = D((negative ? "-" : "") + text);
+    const std::string padded = std::string(static_cast<std::size_t>(capacity) - text.size(), '0') + text;
+    const bool zero = value.IsZero();
+    const std::string signed_nibbles = (negative && !zero ? "F" : "0") + padded;
+    const std::string unsigned_nibbles = padded + (negative && !zero ? "D" : "C");
+    for (const bool sign_first : {true, false}) {
+      std::vector<std::uint8_t> field(static_cast<std::size_t>(Decimal::PackedSize(digits)));
+      ASSERT_EQ(sign_first ? value.WritePacked(field, digits, 0) : value.WritePackedUnsigned(field, digits, 0),
+                StoreResult::Ok)
+          << text;
+      std::string hex = Hex(field);
+      hex.erase(std::remove(hex.begin(), hex.end(), ' '), hex.end());
+      EXPECT_EQ(hex, sign_first ? signed_nibbles : unsigned_nibbles) << text << " in " << digits;
     }
   }
 }
