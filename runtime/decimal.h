@@ -152,7 +152,7 @@ class Decimal {
 
   bool HasHighBits() const { return (mid_ | top_) != 0; }  // a coefficient of 2^128 or more
 
-  friend struct DecimalAccess;  // the operations in decimal.cc
+  friend struct DecimalAccess;  // the operations of decimal*.cc (runtime/decimal_access.h)
 
   // Sums and products of payroll-sized values are one machine instruction or
   // two; they are inline here, and everything else is in decimal.cc. Below
