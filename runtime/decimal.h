@@ -34,7 +34,8 @@
 // Storing rounds half away from zero to the field's places; a value whose
 // integer part (after that rounding) needs more digits than the field has is
 // refused: the field is left unchanged and the store answers
-// StoreResult::Overflow. Callers that must not lose a result check it.
+// StoreResult::Overflow. So is 99999.995 into DECIMAL(7,2), which rounds to
+// 100000.00. Callers that must not lose a result check it.
 //
 // Examples:
 //     Decimal::Parse("  -12,5")              == Decimal::Parse("-12.5")
@@ -116,7 +117,7 @@ class Decimal {
   Decimal Round(int places) const;  // half away from zero; places clamped to 0 .. 32
   Decimal Int() const;              // fraction dropped, toward zero
   Decimal Abs() const;
-  int Sign() const;                 // -1, 0 or 1
+  int Sign() const;  // -1, 0 or 1
   bool IsZero() const;
 
   // Fraction dropped toward zero; a value outside the target's range saturates.
@@ -137,15 +138,19 @@ class Decimal {
 
  private:
   // The value is sign * coefficient / 10^scale_, the coefficient a binary
-  // integer below 10^(32 + scale_) held in two 128-bit halves. Payroll-sized
+  // integer below 10^(32 + scale_) < 2^213: its low 128 bits in lo_, the rest
+  // in mid_ and top_, so that a Decimal takes 32 bytes. Payroll-sized
   // values have a coefficient below 2^64 and take the one-word paths; the
   // rest take the wide path over WideUnsigned. A value is not normalised:
   // 1.5 and 1.50 differ in coefficient and scale but compare equal.
   __extension__ typedef unsigned __int128 Word;
-  Word hi_ = 0;            // coefficient bits 128 .. 255
-  Word lo_ = 0;            // coefficient bits 0 .. 127
+  Word lo_ = 0;             // coefficient bits 0 .. 127
+  std::uint64_t mid_ = 0;   // coefficient bits 128 .. 191
+  std::uint32_t top_ = 0;   // coefficient bits 192 .. 223
   std::uint8_t scale_ = 0;  // fraction digits of the coefficient, 0 .. 32
-  bool negative_ = false;  // never set for zero
+  bool negative_ = false;   // never set for zero
+
+  bool HasHighBits() const { return (mid_ | top_) != 0; }  // a coefficient of 2^128 or more
 
   friend struct DecimalAccess;  // the operations in decimal.cc
 
@@ -155,7 +160,8 @@ class Decimal {
   // 10^32, inside every scale's range, so the fast paths need no range check.
   __extension__ typedef __int128 SignedWord;
   static Decimal Sum(const Decimal& a, const Decimal& b, bool b_negative) {
-    if (((a.hi_ | b.hi_) == 0) & (((a.lo_ | b.lo_) >> 105) == 0) & (a.scale_ == b.scale_)) {
+    if (((a.mid_ | b.mid_ | a.top_ | b.top_) == 0) & (((a.lo_ | b.lo_) >> 105) == 0) &
+        (a.scale_ == b.scale_)) {
       const auto x = static_cast<SignedWord>(a.lo_);
       const auto y = static_cast<SignedWord>(b.lo_);
       const SignedWord sum = (a.negative_ ? -x : x) + (b_negative ? -y : y);
@@ -172,7 +178,7 @@ class Decimal {
 };
 
 inline Decimal operator*(const Decimal& a, const Decimal& b) {
-  if (((a.hi_ | b.hi_) == 0) & (((a.lo_ | b.lo_) >> 53) == 0) &
+  if (((a.mid_ | b.mid_ | a.top_ | b.top_) == 0) & (((a.lo_ | b.lo_) >> 53) == 0) &
       (a.scale_ + b.scale_ <= Decimal::kFractionDigits)) {
     Decimal r;
     r.lo_ = static_cast<Decimal::Word>(static_cast<std::uint64_t>(a.lo_)) * static_cast<std::uint64_t>(b.lo_);

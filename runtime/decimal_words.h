@@ -65,8 +65,7 @@ inline Word128 DivideWord(Word128 n, std::uint64_t divisor, std::uint64_t* remai
   const auto high = static_cast<std::uint64_t>(n >> 64);
   if (high < divisor) return DivideStep(high, static_cast<std::uint64_t>(n), divisor, remainder);
   const std::uint64_t q_high = high / divisor;
-  const std::uint64_t q_low =
-      DivideStep(high % divisor, static_cast<std::uint64_t>(n), divisor, remainder);
+  const std::uint64_t q_low = DivideStep(high % divisor, static_cast<std::uint64_t>(n), divisor, remainder);
   return (static_cast<Word128>(q_high) << 64) | q_low;
 }
 
@@ -89,8 +88,8 @@ class WideUnsigned {
   // REQUIRES: 0 <= k <= 154.
   static WideUnsigned Pow10(int k);
 
-  Word128 Low() const;   // bits 0 .. 127
-  Word128 High() const;  // bits 128 .. 255
+  Word128 Low() const;      // bits 0 .. 127
+  Word128 High() const;     // bits 128 .. 255
   bool FitsHalves() const;  // below 2^256
   bool IsZero() const;
   int BitLength() const;

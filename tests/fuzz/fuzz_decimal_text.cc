@@ -22,8 +22,8 @@ void CheckPacked(const Decimal& v, int digits, int places) {
     std::uint8_t field[17];
     std::memset(field, 0xA5, sizeof field);
     const std::span<std::uint8_t> span(field, static_cast<std::size_t>(Decimal::PackedSize(digits)));
-    const StoreResult result = sign_first ? v.WritePacked(span, digits, places)
-                                          : v.WritePackedUnsigned(span, digits, places);
+    const StoreResult result =
+        sign_first ? v.WritePacked(span, digits, places) : v.WritePackedUnsigned(span, digits, places);
     for (std::size_t i = span.size(); i < sizeof field; ++i) Check(field[i] == 0xA5);
     if (!v.FitsField(digits, places)) {
       Check(result == StoreResult::Overflow);

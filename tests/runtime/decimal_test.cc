@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <array>
 #include <cstdint>
 #include <limits>
@@ -57,7 +58,8 @@ TEST(DecimalArithmetic, ExactResultsAndQuotientsToThirtyOnePlaces) {
       {"-5", '+', "3", "-2"},
       {"5", '-', "5", "0"},
       {"-0.5", '-', "-0.5", "0"},
-      {"0.00000000000000000000000000000001", '+', "99999999999999999999999999999999", kMax + ".00000000000000000000000000000001"},
+      {"0.00000000000000000000000000000001", '+', "99999999999999999999999999999999",
+       kMax + ".00000000000000000000000000000001"},
       {"7.50", '*', "168", "1260"},
       {"1000.00", '*', "0.13", "130"},
       {"-2.5", '*', "4", "-10"},
@@ -77,7 +79,8 @@ TEST(DecimalArithmetic, ExactResultsAndQuotientsToThirtyOnePlaces) {
       {"1260.00", '/', "168", "7.5"},
       {"12345678901234567890.5", '/', "3", "4115226300411522630.1666666666666666666666666666667"},
       {"1", '/', "3.00000000000000000000001", "0.3333333333333333333333322222222"},
-      {"98765432109876543210.12345678", '/', "0.000123", "802970992763223928537589.0795121951219512195121951219512"},
+      {"98765432109876543210.12345678", '/', "0.000123",
+       "802970992763223928537589.0795121951219512195121951219512"},
       {"0.00000000000000000000000000000003", '/', "7", "0"},
       {"7", '/', "0", "0"},
       {"-7.25", '/', "0.000", "0"},
@@ -114,7 +117,8 @@ TEST(DecimalArithmetic, WidePathAgreesWithOneWordPath) {
     return D(text);
   };
   for (int i = 0; i < 2000; ++i) {
-    const Decimal a = Decimal(static_cast<std::int64_t>(next() % 100000000000ULL) - std::int64_t{50000000000}) / 100;
+    const Decimal a =
+        Decimal(static_cast<std::int64_t>(next() % 100000000000ULL) - std::int64_t{50000000000}) / 100;
     const Decimal b = Decimal(static_cast<std::int64_t>(next() % 2000000) - std::int64_t{1000000}) / 1000;
     const Decimal wa = widen(a);
     const Decimal wb = widen(b);
@@ -138,10 +142,17 @@ TEST(DecimalRounding, HalfAwayFromZeroDecidedByTheFirstDroppedDigit) {
     const char* expected;
   };
   const Case cases[] = {
-      {"1234.565", 2, "1234.57"},  {"-1234.565", 2, "-1234.57"}, {"2.345", 2, "2.35"},
-      {"-2.345", 2, "-2.35"},      {"2.3449", 2, "2.34"},        {"0.005", 2, "0.01"},
-      {"-0.004", 2, "0.00"},       {"99.995", 2, "100.00"},      {"12.5", 0, "13"},
-      {"-12.5", 0, "-13"},         {"7", 2, "7.00"},
+      {"1234.565", 2, "1234.57"},
+      {"-1234.565", 2, "-1234.57"},
+      {"2.345", 2, "2.35"},
+      {"-2.345", 2, "-2.35"},
+      {"2.3449", 2, "2.34"},
+      {"0.005", 2, "0.01"},
+      {"-0.004", 2, "0.00"},
+      {"99.995", 2, "100.00"},
+      {"12.5", 0, "13"},
+      {"-12.5", 0, "-13"},
+      {"7", 2, "7.00"},
       {"476.1904761904761904761904761904762", 2, "476.19"},
       {"0.99999999999999999999999999999999", 2, "1.00"},
       {"12345678901234567890.125", 2, "12345678901234567890.13"},
@@ -171,11 +182,9 @@ const StoreCase kStoreCases[] = {
     {"99999.99", 7, 2, "09 99 99 99", "99 99 99 9C"},
     {"-0.001", 7, 2, "00 00 00 00", "00 00 00 0C"},
     {"0.5", 1, 0, "01", "1C"},
-    {"1234567890123456789012345678901", 31, 0,
-     "01 23 45 67 89 01 23 45 67 89 01 23 45 67 89 01",
+    {"1234567890123456789012345678901", 31, 0, "01 23 45 67 89 01 23 45 67 89 01 23 45 67 89 01",
      "12 34 56 78 90 12 34 56 78 90 12 34 56 78 90 1C"},
-    {"-0.000000000000000000000000000009", 31, 30,
-     "F0 00 00 00 00 00 00 00 00 00 00 00 00 00 00 09",
+    {"-0.000000000000000000000000000009", 31, 30, "F0 00 00 00 00 00 00 00 00 00 00 00 00 00 00 09",
      "00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 9D"},
     {"9.99", 4, 2, "09 99", "99 9C"},  // an even field has room for n - 1 digits
     {"99999.995", 7, 2, nullptr, nullptr},
@@ -208,6 +217,34 @@ TEST(DecimalPacked, StoresByteExactOrRefusesLeavingTheFieldUnchanged) {
   }
 }
 
+// The nibbles of a packed field are the value's decimal digits in text order,
+// so the text of the value predicts the bytes of every field size.
+TEST(DecimalPacked, NibblesAreTheDigitsOfTheTextForEveryFieldSize) {
+  std::uint64_t seed = 99;
+  for (int i = 0; i < 3000; ++i) {
+    seed = seed * 6364136223846793005ULL + 1442695040888963407ULL;
+    const int digits = 1 + static_cast<int>(seed >> 59) % 31;
+    const int capacity = 2 * Decimal::PackedSize(digits) - 1;
+    std::string text = std::to_string(seed % 10000000000000000ULL) + std::to_string(seed >> 50);
+    text = text.substr(0, static_cast<std::size_t>(1 + (seed >> 40) % static_cast<std::uint64_t>(capacity)));
+    const bool negative = (seed & 1) != 0;
+    const Decimal value = D((negative ? "-" : "") + text);
+    const std::string padded = std::string(static_cast<std::size_t>(capacity) - text.size(), '0') + text;
+    const bool zero = value.IsZero();
+    const std::string signed_nibbles = (negative && !zero ? "F" : "0") + padded;
+    const std::string unsigned_nibbles = padded + (negative && !zero ? "D" : "C");
+    for (const bool sign_first : {true, false}) {
+      std::vector<std::uint8_t> field(static_cast<std::size_t>(Decimal::PackedSize(digits)));
+      ASSERT_EQ(sign_first ? value.WritePacked(field, digits, 0) : value.WritePackedUnsigned(field, digits, 0),
+                StoreResult::Ok)
+          << text;
+      std::string hex = Hex(field);
+      hex.erase(std::remove(hex.begin(), hex.end(), ' '), hex.end());
+      EXPECT_EQ(hex, sign_first ? signed_nibbles : unsigned_nibbles) << text << " in " << digits;
+    }
+  }
+}
+
 TEST(DecimalPacked, DamagedNibblesAndBadArgumentsStayInRange) {
   struct Case {
     const char* bytes;
@@ -218,22 +255,20 @@ TEST(DecimalPacked, DamagedNibblesAndBadArgumentsStayInRange) {
   };
   const Case cases[] = {
       {"FF FF FF FF", 7, 2, true, "-99999.99"},
-      {"AB CD", 3, 0, true, "999"},        // sign nibble A: not negative
+      {"AB CD", 3, 0, true, "999"},  // sign nibble A: not negative
       {"0A 00", 3, 1, true, "90"},
-      {"FF FF", 3, 0, false, "999"},       // last nibble F: positive
+      {"FF FF", 3, 0, false, "999"},  // last nibble F: positive
       {"12 3D", 3, 1, false, "-12.3"},
-      {"12 34 56", 5, 0, true, "23456"},   // bytes past the field are not read
-      {"12", 5, 0, true, "0"},             // buffer shorter than the field
+      {"12 34 56 78", 5, 0, true, "23456"},  // bytes past the field are not read
+      {"12", 5, 0, true, "0"},            // buffer shorter than the field
       {"00 00", 0, 0, true, "0"},
       {"00 00", 3, 4, true, "0"},
       {"00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00 00", 32, 0, true, "0"},
   };
   for (const auto& c : cases) {
-    const std::vector<std::uint8_t> field = Bytes(std::string(c.bytes) + " ");
-    const std::span<const std::uint8_t> view(field.data(), std::min<std::size_t>(field.size(), 3));
-    const auto used = c.digits == 5 ? view : std::span<const std::uint8_t>(field);
-    const Decimal value = c.sign_first ? Decimal::ReadPacked(used, c.digits, c.places)
-                                       : Decimal::ReadPackedUnsigned(used, c.digits, c.places);
+    const std::vector<std::uint8_t> field = Bytes(c.bytes);
+    const Decimal value = c.sign_first ? Decimal::ReadPacked(field, c.digits, c.places)
+                                       : Decimal::ReadPackedUnsigned(field, c.digits, c.places);
     EXPECT_EQ(value.ToString(), c.expected) << c.bytes;
   }
   std::vector<std::uint8_t> field(2, 0xAA);
@@ -302,7 +337,10 @@ TEST(DecimalText, FormatsShortestOrToFixedPlaces) {
     int integer_digits;
     int fraction_digits;
   };
-  const Case cases[] = {{"0", 0, 0}, {"0.5", 0, 1}, {"123.450", 3, 2}, {"-1000", 4, 0},
+  const Case cases[] = {{"0", 0, 0},
+                        {"0.5", 0, 1},
+                        {"123.450", 3, 2},
+                        {"-1000", 4, 0},
                         {"99999999999999999999999999999999.00000000000000000000000000000001", 32, 32}};
   for (const auto& c : cases) {
     EXPECT_EQ(D(c.text).IntegerDigits(), c.integer_digits) << c.text;
@@ -324,10 +362,10 @@ TEST(DecimalConversion, IntegersTowardZeroWithSaturation) {
       {"2147483647.99", 2147483647, 2147483647, "2147483647"},
       {"3000000000", std::numeric_limits<std::int32_t>::max(), 3000000000, "3000000000"},
       {"-3000000000", std::numeric_limits<std::int32_t>::min(), -3000000000, "-3000000000"},
-      {"-9223372036854775808", std::numeric_limits<std::int32_t>::min(), std::numeric_limits<std::int64_t>::min(),
-       "-9223372036854775808"},
-      {"9223372036854775808", std::numeric_limits<std::int32_t>::max(), std::numeric_limits<std::int64_t>::max(),
-       "9223372036854775808"},
+      {"-9223372036854775808", std::numeric_limits<std::int32_t>::min(),
+       std::numeric_limits<std::int64_t>::min(), "-9223372036854775808"},
+      {"9223372036854775808", std::numeric_limits<std::int32_t>::max(),
+       std::numeric_limits<std::int64_t>::max(), "9223372036854775808"},
       {"-99999999999999999999999.5", std::numeric_limits<std::int32_t>::min(),
        std::numeric_limits<std::int64_t>::min(), "-99999999999999999999999"},
   };
