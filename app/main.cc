@@ -9,6 +9,8 @@
 #include <iostream>
 #include <string>
 
+#include "app/calc_command.h"
+
 namespace {
 
 constexpr const char* kDescription =
@@ -23,6 +25,7 @@ int main(int argc, char** argv) {
   std::string dataDir;
   app.add_option("--dir", dataDir, "Data directory (default: the current directory)");
   app.require_subcommand(0, 1);
+  zelvo::CalcCommand calc(app);
   CLI11_PARSE(app, argc, argv);
 
   // The data files live in the current directory, as the program has always
@@ -32,6 +35,8 @@ int main(int argc, char** argv) {
               << "\n";
     return 2;
   }
+
+  if (calc.Chosen()) return calc.Run();
 
   // The desktop frame and the subcommands arrive with their layers; until the
   // frame exists, starting without a subcommand says what the binary offers.
