@@ -289,6 +289,8 @@ ErrorCode Rewrite(AsciiFileState& s, File& file, std::uint64_t offset, std::uint
     (void)s.os->Truncate(size.size);
     return written;
   }
+  // A last line that grew still ends where the next read starts.
+  if (s.at.next == offset + oldBytes) s.at.next = offset + data.size();
   s.at.current = offset;
   s.at.currentBytes = data.size();
   return ErrorCode::Ok;
