@@ -24,7 +24,12 @@ ZELVO_DECLARE_FIELDS(FuzzLine, FUZ, FUZZ_LINE_FIELDS);
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   using namespace zelvo;
   if (size < 2) return 0;
-  static const std::string path = "/tmp/zelvo_fuzz_ascii_" + std::to_string(::getpid());
+  // One scratch file per process, removed when the run ends.
+  static const struct Scratch {
+    std::string path = "/tmp/zelvo_fuzz_ascii_" + std::to_string(::getpid());
+    ~Scratch() { std::filesystem::remove(path); }
+  } scratch;
+  const std::string& path = scratch.path;
   std::ofstream(path, std::ios::binary | std::ios::trunc)
       .write(reinterpret_cast<const char*>(data + 2), static_cast<std::streamsize>(size - 2));
 
