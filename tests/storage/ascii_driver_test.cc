@@ -444,6 +444,34 @@ TEST_F(AsciiDriverTest, ALockedSharedFileRefusesOtherWriters) {
   EXPECT_EQ(FileBytes(), "mine\r\nrefused\r\n");
 }
 
+TEST_F(AsciiDriverTest, SharingModesRefuseTheOpensTheyDeny) {
+  struct Case {
+    std::uint8_t first;
+    std::uint8_t second;
+    bool admitted;
+  };
+  const Case cases[] = {
+      {0x42, 0x42, true},   {0x02, 0x02, true},   {0x22, 0x40, true},
+      {0x22, 0x42, false},  {0x22, 0x41, false},  {0x42, 0x22, false},
+      {0x40, 0x12, false},  {0x10, 0x40, false},  {0x32, 0x41, true},
+      {0x32, 0x40, false},  {0x40, 0x20, true},   {0x41, 0x20, false},
+  };
+  WriteFile("");
+  const FileDeclaration decl = Declare(kShortFields);
+  for (const Case& c : cases) {
+    File first(decl), second(decl);
+    ASSERT_EQ(Open(first, AccessMode{c.first}), ErrorCode::Ok);
+    const ErrorCode opened = Open(second, AccessMode{c.second});
+    EXPECT_EQ(opened == ErrorCode::Ok, c.admitted) << std::hex << int{c.first} << " " << int{c.second};
+    if (!c.admitted) {
+      EXPECT_EQ(RuntimeErrorState().Text(), "Sharing Violation");
+      EXPECT_FALSE(second.IsOpen());
+      ASSERT_EQ(Do(first, Op::CLOSE), ErrorCode::Ok);
+      EXPECT_EQ(Open(second, AccessMode{c.second}), ErrorCode::Ok);  // free once the first is gone
+    }
+  }
+}
+
 // Whatever write fails, and however much of it reached the disk, the file is
 // left exactly as it was before the operation.
 TEST_F(AsciiDriverTest, AFailedWriteLeavesTheFileAsItWas) {
