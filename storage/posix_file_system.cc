@@ -124,10 +124,18 @@ class RealFileSystem final : public FileSystem {
     flags |= request.read && request.write ? O_RDWR : request.write ? O_WRONLY : O_RDONLY;
     if (request.create) flags |= O_CREAT;
     if (request.truncate && request.write) flags |= O_TRUNC;
-    int fd;
-    do {
-      fd = ::open(path.c_str(), flags, 0666);
-    } while (fd < 0 && errno == EINTR);
+    auto openWith = [&](int withFlags) {
+      int opened;
+      do {
+        opened = ::open(path.c_str(), withFlags, 0666);
+      } while (opened < 0 && errno == EINTR);
+      return opened;
+    };
+    // Shared lock bytes need read access, so a write-only open reads too
+    // where the file allows it.
+    int fd = -1;
+    if (request.write && !request.read) fd = openWith((flags & ~O_WRONLY) | O_RDWR);
+    if (fd < 0) fd = openWith(flags);
     if (fd < 0) return {LastError(), nullptr};
     struct stat st {};
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
