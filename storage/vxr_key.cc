@@ -2,13 +2,13 @@
 
 #include <optional>
 
+#include "storage/vxr_ordered_records.h"
+
 namespace zelvo {
 namespace {
 
 // Table number, key number and record number around the value.
 constexpr std::size_t kEntryOverhead = 4 + 1 + 4;
-// The largest record of the file, key part and data part together.
-constexpr std::size_t kLargestRecord = 15093;
 
 }  // namespace
 
@@ -41,7 +41,7 @@ VxrKeysResult ResolveVxrKeys(std::span<const FieldDeclaration> fields,
       if (fields[*index].elements != 1) return {ErrorCode::InvalidFieldTypeDescriptor, {}};
       key.components[key.count++] = {*index, fields[*index], !part.ascending};
     }
-    if (key.ValueLength() + kEntryOverhead > kLargestRecord) return {ErrorCode::InvalidKeyLength, {}};
+    if (key.ValueLength() + kEntryOverhead > kVxrMaxRecord) return {ErrorCode::InvalidKeyLength, {}};
     result.keys.push_back(key);
   }
   return result;
