@@ -120,6 +120,13 @@ Decimal DecimalAccess::Reduce(const Decimal& v, int places, bool round) {
   if (v.scale_ <= places) return v;
   const int k = v.scale_ - places;
   if (IsSmall(v)) return Make(v.negative_, Word128{DropDigits(Small(v), k, round)}, places);
+  return ReduceWide(v, places, round);
+}
+
+// Reduce for a coefficient of more than one word; out of line so that the
+// one-word path stays a leaf function.
+[[gnu::noinline]] Decimal DecimalAccess::ReduceWide(const Decimal& v, int places, bool round) {
+  const int k = v.scale_ - places;
   if (!v.HasHighBits()) {
     u64 digit = 0;
     Word128 q = DivideWord(DividePow10(v.lo_, k - 1), 10, &digit);

@@ -69,6 +69,7 @@ struct DecimalAccess {
   // v with at most `places` fraction digits, rounded half away from zero when
   // `round` (only the first dropped digit decides), truncated otherwise.
   static Decimal Reduce(const Decimal& v, int places, bool round);
+  static Decimal ReduceWide(const Decimal& v, int places, bool round);  // the rest of Reduce
 
   // a * 10^shift, digits past the 32nd place dropped.
   static Decimal Shift(const Decimal& a, bool negative, int shift);
@@ -115,11 +116,6 @@ struct DecimalAccess {
   static Decimal ReadPacked(std::span<const std::uint8_t> field, int digits, int places, bool sign_first);
   static StoreResult WritePacked(const Decimal& v, std::span<std::uint8_t> field, int digits, int places,
                                  bool sign_first);
-
-  // Writes the BCD digits with the sign nibble in front or behind into the
-  // field's bytes, the last nibble lowest.
-  template <class T>
-  static void PutImage(T image, bool negative, int capacity, bool sign_first, std::span<std::uint8_t> field);
 };
 
 }  // namespace zelvo
