@@ -200,6 +200,24 @@ Decimal DecimalAccess::Divide(const Decimal& a, const Decimal& b) {
   // q = a_coefficient * 10^e / b_coefficient carries the quotient to 31 places.
   const int e = Decimal::kQuotientPlaces + b.scale_ - a.scale_;
   if (const int power = PowerOfTen(b); power >= 0) return Shift(a, negative, b.scale_ - power);
+  if (IsSmall(a) && IsSmall(b) && e >= 0 && e < static_cast<int>(kPow10U128.size())) {
+    // Payroll quotients (salary x days / 21): a * 10^e in three words, two
+    // division steps, rounded. A quotient below 2^127 (n2 < d / 2) cannot
+    // wrap when rounded up; an exact one is left to the digit loop below,
+    // which drops its trailing zeros.
+    const u64 d = Small(b);
+    const Word128 power = kPow10U128[static_cast<std::size_t>(e)];
+    const Word128 low = Word128{Small(a)} * static_cast<u64>(power);
+    const Word128 high = Word128{Small(a)} * static_cast<u64>(power >> 64) + (low >> 64);
+    if (static_cast<u64>(high >> 64) < d / 2) {
+      u64 r = 0;
+      const u64 q1 = DivideStep(static_cast<u64>(high >> 64), static_cast<u64>(high), d, &r);
+      const u64 q0 = DivideStep(r, static_cast<u64>(low), d, &r);
+      if (r != 0) {
+        return Make(negative, ((Word128{q1} << 64) | q0) + (r >= d - r ? 1 : 0), Decimal::kQuotientPlaces);
+      }
+    }
+  }
   if (IsSmall(b)) {
     const u64 d = Small(b);
     if (e >= 0) {

@@ -44,8 +44,9 @@ std::string DecimalAccess::FormatSmall(const Decimal& v, int places) {
       "8081828384858687888990919293949596979899";
   const auto put = [](char* p, u64& c, int count) {  // exactly `count` digits of c
     for (; count >= 2; count -= 2, c /= 100) {
-      p -= 2;
-      std::copy_n(kPairs + 2 * (c % 100), 2, p);
+      const char* pair = kPairs + 2 * (c % 100);
+      *--p = pair[1];
+      *--p = pair[0];
     }
     if (count == 1) {
       *--p = static_cast<char>('0' + c % 10);
@@ -110,12 +111,6 @@ std::string DecimalAccess::Format(const Decimal& v, int places) {
 // Digits of integer text and fraction text, scaled by 10^exponent.
 Decimal DecimalAccess::FromDigits(bool negative, std::string_view integer, std::string_view fraction,
                                   std::int64_t exponent) {
-  if (exponent == 0 && integer.size() + fraction.size() <= 19) {  // a payroll amount: one word
-    u64 c = 0;
-    for (const char d : integer) c = c * 10 + static_cast<u64>(d - '0');
-    for (const char d : fraction) c = c * 10 + static_cast<u64>(d - '0');
-    return Make(negative, Word128{c}, static_cast<int>(fraction.size()));
-  }
   // As one run of digits, digit k stands for 10^(integer_count - 1 - k + exponent).
   const auto integer_count = static_cast<std::int64_t>(integer.size());
   const std::int64_t total = integer_count + static_cast<std::int64_t>(fraction.size());
@@ -152,9 +147,12 @@ using A = DecimalAccess;
 Decimal Decimal::Parse(std::string_view text) {
   std::size_t i = 0;
   const std::size_t n = text.size();
+  // The digits of the number, read once: up to 19 of them also accumulate
+  // into one word, all that a payroll amount needs.
+  u64 value = 0;
   const auto digit_run = [&] {
     const std::size_t begin = i;
-    while (i < n && IsDigit(text[i])) ++i;
+    for (; i < n && IsDigit(text[i]); ++i) value = value * 10 + static_cast<u64>(text[i] - '0');
     return text.substr(begin, i - begin);
   };
   while (i < n && text[i] == ' ') ++i;
@@ -171,10 +169,13 @@ Decimal Decimal::Parse(std::string_view text) {
       const bool exponent_negative = i < n && text[i] == '-';
       if (i < n && (text[i] == '+' || text[i] == '-')) ++i;
       // Any exponent past a billion moves every digit out of range already.
-      for (const char c : digit_run())
-        exponent = std::min<std::int64_t>(exponent * 10 + (c - '0'), 1'000'000'000);
+      for (; i < n && IsDigit(text[i]); ++i)
+        exponent = std::min<std::int64_t>(exponent * 10 + (text[i] - '0'), 1'000'000'000);
       if (exponent_negative) exponent = -exponent;
     }
+  }
+  if (exponent == 0 && integer.size() + fraction.size() <= 19) {
+    return A::Make(negative, Word128{value}, static_cast<int>(fraction.size()));
   }
   return A::FromDigits(negative, integer, fraction, exponent);
 }
