@@ -44,6 +44,13 @@ u64 DropDigits(u64 c, int k, bool round) {
   return q + (round && c - q * p >= p / 2 ? 1 : 0);
 }
 
+// k when c is 10^k, else -1. 10^k = 2^k * 5^k: k is the count of trailing
+// zero bits.
+int TenExponent(u64 c) {
+  const auto k = static_cast<std::size_t>(__builtin_ctzll(c | (u64{1} << 63)));
+  return k < kPow10U64.size() && c == kPow10U64[k] ? static_cast<int>(k) : -1;
+}
+
 }  // namespace
 
 Decimal DecimalAccess::Make(bool negative, const WideUnsigned& c, int scale) {
@@ -175,11 +182,8 @@ inline Decimal DecimalAccess::QuotientDigits(bool negative, Acc q, u64 r, u64 d,
 }
 
 // k when v's coefficient is 10^k, else -1.
-inline int DecimalAccess::PowerOfTen(const Decimal& v) {
-  if (IsSmall(v)) {  // 10^k = 2^k * 5^k: k is the count of trailing zero bits
-    const auto k = static_cast<std::size_t>(__builtin_ctzll(Small(v) | (u64{1} << 63)));
-    return k < kPow10U64.size() && Small(v) == kPow10U64[k] ? static_cast<int>(k) : -1;
-  }
+int DecimalAccess::PowerOfTen(const Decimal& v) {
+  if (IsSmall(v)) return TenExponent(Small(v));
   if (!v.HasHighBits()) {
     for (std::size_t k = 20; k < kPow10U128.size(); ++k) {
       if (v.lo_ == kPow10U128[k]) return static_cast<int>(k);
@@ -195,16 +199,14 @@ inline int DecimalAccess::PowerOfTen(const Decimal& v) {
 }
 
 Decimal DecimalAccess::Divide(const Decimal& a, const Decimal& b) {
-  if (a.IsZero() || b.IsZero()) return {};
-  const bool negative = a.negative_ != b.negative_;
-  // q = a_coefficient * 10^e / b_coefficient carries the quotient to 31 places.
+  // Payroll quotients (salary x days / 21), both coefficients of one word:
+  // q = a * 10^e / b carries the quotient to 31 places; a * 10^e takes three
+  // words and two division steps. Below 2^127 (n2 < d / 2) q cannot wrap when
+  // rounded up. Zeros, powers of ten, exact quotients (whose trailing zeros
+  // are dropped) and the rest are left to DivideWide.
   const int e = Decimal::kQuotientPlaces + b.scale_ - a.scale_;
-  if (const int power = PowerOfTen(b); power >= 0) return Shift(a, negative, b.scale_ - power);
-  if (IsSmall(a) && IsSmall(b) && e >= 0 && e < static_cast<int>(kPow10U128.size())) {
-    // Payroll quotients (salary x days / 21): a * 10^e in three words, two
-    // division steps, rounded. A quotient below 2^127 (n2 < d / 2) cannot
-    // wrap when rounded up; an exact one is left to the digit loop below,
-    // which drops its trailing zeros.
+  if (IsSmall(a) && IsSmall(b) && Small(a) != 0 && Small(b) != 0 && e >= 0 &&
+      e < static_cast<int>(kPow10U128.size()) && TenExponent(Small(b)) < 0) {
     const u64 d = Small(b);
     const Word128 power = kPow10U128[static_cast<std::size_t>(e)];
     const Word128 low = Word128{Small(a)} * static_cast<u64>(power);
@@ -214,10 +216,22 @@ Decimal DecimalAccess::Divide(const Decimal& a, const Decimal& b) {
       const u64 q1 = DivideStep(static_cast<u64>(high >> 64), static_cast<u64>(high), d, &r);
       const u64 q0 = DivideStep(r, static_cast<u64>(low), d, &r);
       if (r != 0) {
-        return Make(negative, ((Word128{q1} << 64) | q0) + (r >= d - r ? 1 : 0), Decimal::kQuotientPlaces);
+        const Word128 q = ((Word128{q1} << 64) | q0) + (r >= d - r ? 1 : 0);
+        return Make(a.negative_ != b.negative_, q, Decimal::kQuotientPlaces);
       }
     }
   }
+  return DivideWide(a, b);
+}
+
+// Every quotient: by long division in one word while the divisor fits one,
+// else bit by bit over WideUnsigned. Out of line, so that Divide's one-word
+// path stays a leaf.
+[[gnu::noinline]] Decimal DecimalAccess::DivideWide(const Decimal& a, const Decimal& b) {
+  if (a.IsZero() || b.IsZero()) return {};
+  const bool negative = a.negative_ != b.negative_;
+  const int e = Decimal::kQuotientPlaces + b.scale_ - a.scale_;
+  if (const int power = PowerOfTen(b); power >= 0) return Shift(a, negative, b.scale_ - power);
   if (IsSmall(b)) {
     const u64 d = Small(b);
     if (e >= 0) {

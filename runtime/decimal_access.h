@@ -85,6 +85,7 @@ struct DecimalAccess {
   static int PowerOfTen(const Decimal& v);
 
   static Decimal Divide(const Decimal& a, const Decimal& b);
+  static Decimal DivideWide(const Decimal& a, const Decimal& b);  // any operands
   static std::strong_ordering CompareMagnitude(const Decimal& a, const Decimal& b);
   static Decimal FromDouble(double value);
   static std::int64_t ToInt64(const Decimal& v);
