@@ -21,29 +21,6 @@ void AppendDigits(Word128& q, int count, u64 digits) {
 }
 void AppendDigits(WideUnsigned& q, int count, u64 digits) { q.MulPow10(count).AddSmall(digits); }
 
-// The digits of c with the last `k` dropped, rounded half away from zero when
-// `round`: only the first dropped digit decides, as rem >= 10^k / 2 says.
-template <int k>
-u64 DropDigits(u64 c, bool round) {
-  constexpr u64 p = kPow10U64[k];
-  const u64 q = c / p;
-  return q + (round && c - q * p >= p / 2 ? 1 : 0);
-}
-
-u64 DropDigits(u64 c, int k, bool round) {
-  switch (k) {  // the payroll's usual steps, divided by constants
-    case 1: return DropDigits<1>(c, round);
-    case 2: return DropDigits<2>(c, round);
-    case 3: return DropDigits<3>(c, round);
-    case 4: return DropDigits<4>(c, round);
-    default: break;
-  }
-  if (k > 19) return 0;  // c < 2^64 < 10^19 * 5
-  const u64 p = kPow10U64[static_cast<std::size_t>(k)];
-  const u64 q = c / p;
-  return q + (round && c - q * p >= p / 2 ? 1 : 0);
-}
-
 // k when c is 10^k, else -1. 10^k = 2^k * 5^k: k is the count of trailing
 // zero bits.
 int TenExponent(u64 c) {

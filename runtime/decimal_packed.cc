@@ -72,7 +72,7 @@ u64 PutPairs(Word128 c, std::uint8_t* first, int count) {
 
 // The coefficient of v rounded to `places`, when it has no more digits than
 // such a field holds.
-bool DecimalAccess::FieldCoefficient(const Decimal& v, int digits, int places, Word128* out) {
+[[gnu::noinline]] bool DecimalAccess::FieldCoefficient(const Decimal& v, int digits, int places, Word128* out) {
   const Decimal r = Reduce(v, places, true);
   if (r.HasHighBits()) return false;
   if (r.lo_ == 0) {
@@ -112,12 +112,18 @@ StoreResult DecimalAccess::WritePacked(const Decimal& v, std::span<std::uint8_t>
   Word128 c = 0;
   const int capacity = Capacity(digits);
   const int shift = places - v.scale_;
-  if (IsSmall(v) && shift >= 0 && capacity <= 19) {  // a payroll amount: no rounding, one word
-    if (Small(v) >= kPow10U64[static_cast<std::size_t>(capacity - std::min(shift, capacity))] &&
-        Small(v) != 0) {
-      return StoreResult::Overflow;
+  if (IsSmall(v) && capacity <= 18) {  // a payroll amount: rounded in one word
+    const auto limit = kPow10U64[static_cast<std::size_t>(capacity)];
+    if (shift < 0) {
+      c = DropDigits(Small(v), -shift, true);
+      if (c >= limit) return StoreResult::Overflow;
+    } else {
+      if (Small(v) >= kPow10U64[static_cast<std::size_t>(capacity - std::min(shift, capacity))] &&
+          Small(v) != 0) {
+        return StoreResult::Overflow;
+      }
+      c = Small(v) * kPow10U64[static_cast<std::size_t>(shift)];
     }
-    c = Small(v) * kPow10U64[static_cast<std::size_t>(shift)];
   } else if (!FieldCoefficient(v, digits, places, &c)) {
     return StoreResult::Overflow;
   }
