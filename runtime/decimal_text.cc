@@ -225,7 +225,7 @@ std::string Decimal::ToString() const { return A::Format(*this, -1); }
 
 std::string Decimal::ToString(int places) const {
   places = std::clamp(places, 0, kFractionDigits);
-  return A::Format(Round(places), places);
+  return A::Format(scale_ <= places ? *this : Round(places), places);
 }
 
 int Decimal::IntegerDigits() const {
