@@ -6,7 +6,7 @@
 #include <limits>
 #include <vector>
 
-#include "core/field_codec.h"
+#include "storage/field_codec.h"
 #include "runtime/cp1251.h"
 #include "runtime/date_time.h"
 

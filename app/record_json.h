@@ -31,8 +31,8 @@
 #include <string_view>
 
 #include "app/json_document.h"
-#include "core/field_declaration.h"
-#include "core/record_buffer.h"
+#include "storage/field_declaration.h"
+#include "storage/record_buffer.h"
 #include "runtime/decimal.h"
 
 namespace zelvo {

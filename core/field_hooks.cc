@@ -2,7 +2,7 @@
 
 #include <string>
 
-#include "core/field_codec.h"
+#include "storage/field_codec.h"
 #include "runtime/cp1251.h"
 
 namespace zelvo {

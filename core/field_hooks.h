@@ -20,7 +20,7 @@
 #include <cstddef>
 #include <string_view>
 
-#include "core/record_buffer.h"
+#include "storage/record_buffer.h"
 #include "core/table_declaration.h"
 
 namespace zelvo {

@@ -52,7 +52,7 @@
 #include <vector>
 
 #include "core/pay_values.h"
-#include "core/record_buffer.h"
+#include "storage/record_buffer.h"
 #include "core/record_source.h"
 #include "runtime/date_time.h"
 #include "runtime/decimal.h"

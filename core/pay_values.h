@@ -26,9 +26,9 @@
 // state the buffers are touched only by the thread holding the run token.
 #pragma once
 
-#include "core/declare_fields.h"
+#include "storage/declare_fields.h"
 #include "core/program_variables.h"
-#include "core/record_buffer.h"
+#include "storage/record_buffer.h"
 
 namespace zelvo {
 

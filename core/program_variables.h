@@ -25,8 +25,8 @@
 #include <span>
 #include <string_view>
 
-#include "core/declare_fields.h"
-#include "core/record_buffer.h"
+#include "storage/declare_fields.h"
+#include "storage/record_buffer.h"
 
 namespace zelvo {
 

@@ -19,7 +19,7 @@
 #include <string_view>
 #include <vector>
 
-#include "core/record_buffer.h"
+#include "storage/record_buffer.h"
 #include "core/table_declaration.h"
 
 namespace zelvo {

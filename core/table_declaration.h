@@ -15,53 +15,18 @@
 #include <array>
 #include <cstddef>
 #include <cstdint>
-#include <initializer_list>
 #include <optional>
 #include <span>
 #include <string_view>
 
-#include "core/field_declaration.h"
+#include "storage/driver_kind.h"
+#include "storage/field_declaration.h"
+#include "storage/key_declaration.h"
 
 namespace zelvo {
 
-enum class Driver : std::uint8_t { Quillset, DBase4, Ascii };
-std::string_view DriverName(Driver driver);  // "Quillset", "dBase4", "ASCII"
-
-// Key attributes, combined as bits.
-enum KeyAttribute : std::uint8_t {
-  kKeyDup = 1,      // duplicates allowed
-  kKeyOpt = 2,      // optional: records with empty key values are not indexed
-  kKeyNoCase = 4,   // case-insensitive
-  kKeyPrimary = 8,  // unique; the table's primary key
-};
-
-struct KeyComponent {
-  std::string_view field;  // field name within the table
-  bool ascending = true;
-};
-
-struct KeyDeclaration {
-  static constexpr std::size_t kMaxComponents = 4;
-
-  consteval KeyDeclaration(std::string_view keyName, std::string_view keyDescription,
-                           std::uint8_t keyAttributes, std::initializer_list<KeyComponent> parts)
-      : name(keyName), description(keyDescription), attributes(keyAttributes) {
-    if (parts.size() == 0 || parts.size() > kMaxComponents) throw "key needs 1..4 components";
-    for (const KeyComponent& part : parts) components[count++] = part;
-  }
-
-  std::string_view name;         // without the prefix: "NUM_KEY"
-  std::string_view description;  // the duplicate-key message's text: "BAS:num_key"
-  std::uint8_t attributes = 0;
-  std::array<KeyComponent, kMaxComponents> components{};
-  std::size_t count = 0;
-
-  constexpr std::span<const KeyComponent> Components() const { return {components.data(), count}; }
-  constexpr bool Has(KeyAttribute a) const { return (attributes & a) != 0; }
-};
-
 // A value a new record starts with (PrimeFieldDefaults): the field and the
-// value as UTF-8 text, assigned as core/field_codec.h AssignText does after
+// value as UTF-8 text, assigned as storage/field_codec.h AssignText does after
 // conversion to CP1251.
 struct FieldDefault {
   std::string_view field;
@@ -91,6 +56,8 @@ struct TableDeclaration {
   std::int16_t lockRecover = 10;     // sent as "Recover=10" when an open is refused
 
   constexpr std::size_t RecordSize() const { return zelvo::RecordSize(fields); }
+  // A table stands for its record layout where one is wanted: RecordBuffer(kBasaTable).
+  constexpr operator std::span<const FieldDeclaration>() const { return fields; }
   constexpr std::optional<std::size_t> Field(std::string_view name) const {
     return FindField(fields, name);
   }

@@ -4,7 +4,7 @@
 // INDEX the postal index. All keys are single-field keys.
 #pragma once
 
-#include "core/declare_fields.h"
+#include "storage/declare_fields.h"
 #include "core/table_declaration.h"
 
 namespace zelvo {

@@ -1,7 +1,7 @@
 // BASA: the employee register, one record per employee.
 #pragma once
 
-#include "core/declare_fields.h"
+#include "storage/declare_fields.h"
 #include "core/table_declaration.h"
 
 namespace zelvo {

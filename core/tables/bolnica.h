@@ -2,7 +2,7 @@
 // materials, bonus) waiting to be put into the pay.
 #pragma once
 
-#include "core/declare_fields.h"
+#include "storage/declare_fields.h"
 #include "core/table_declaration.h"
 
 namespace zelvo {

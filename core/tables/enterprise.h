@@ -3,7 +3,7 @@
 // quarter) and KATEGOR (the category report's work table).
 #pragma once
 
-#include "core/declare_fields.h"
+#include "storage/declare_fields.h"
 #include "core/table_declaration.h"
 
 namespace zelvo {

@@ -2,7 +2,7 @@
 // amounts summed over its NZELVO lines and the computed results.
 #pragma once
 
-#include "core/declare_fields.h"
+#include "storage/declare_fields.h"
 #include "core/table_declaration.h"
 
 namespace zelvo {

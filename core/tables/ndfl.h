@@ -1,7 +1,7 @@
 // NDFL: the income-tax return text, one line per record, written by the ASCII driver.
 #pragma once
 
-#include "core/declare_fields.h"
+#include "storage/declare_fields.h"
 #include "core/table_declaration.h"
 
 namespace zelvo {

@@ -2,7 +2,7 @@
 // month's NBASA record holds their sums.
 #pragma once
 
-#include "core/declare_fields.h"
+#include "storage/declare_fields.h"
 #include "core/table_declaration.h"
 
 namespace zelvo {

@@ -2,7 +2,7 @@
 // OBEKT (work objects) and UCHASTOK (sections of the enterprise).
 #pragma once
 
-#include "core/declare_fields.h"
+#include "storage/declare_fields.h"
 #include "core/table_declaration.h"
 
 namespace zelvo {

@@ -1,7 +1,7 @@
 // SDELKA: piecework jobs; rows 0..19 of the arrays are the workers sharing a job.
 #pragma once
 
-#include "core/declare_fields.h"
+#include "storage/declare_fields.h"
 #include "core/table_declaration.h"
 
 namespace zelvo {

@@ -3,7 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "app/json_document.h"
-#include "core/declare_fields.h"
+#include "storage/declare_fields.h"
 #include "core/dictionary.h"
 #include "runtime/cp1251.h"
 

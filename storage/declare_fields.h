@@ -2,7 +2,7 @@
 // so that a table's fields are written exactly once.
 //
 // A field list is a macro that applies its argument to every field in order,
-// with the field's name and its kind (core/field_declaration.h, namespace decl):
+// with the field's name and its kind (storage/field_declaration.h, namespace decl):
 //
 //     #define ZELVO_DNI_FIELDS(FIELD)  FIELD(DATA, Date())  FIELD(D, Decimal(3, 0))
 //     ZELVO_DECLARE_FIELDS(Dni, DNI, ZELVO_DNI_FIELDS)
@@ -19,8 +19,8 @@
 #include <array>
 #include <cstddef>
 
-#include "core/field_declaration.h"
-#include "core/field_handle.h"
+#include "storage/field_declaration.h"
+#include "storage/field_handle.h"
 
 #define ZELVO_FIELD_KIND(kind) (::zelvo::decl::kind)
 #define ZELVO_FIELD_DECLARATION(name, kind) ZELVO_FIELD_KIND(kind).Named(#name),

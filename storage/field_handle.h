@@ -4,7 +4,7 @@
 // compile time) and reads or writes that field in any RecordBuffer of the same
 // layout, so the same code runs over a table's own buffer and over records
 // held in memory. Handles are constexpr values generated from the layout
-// (core/declare_fields.h); they hold no state and are free to copy.
+// (storage/declare_fields.h); they hold no state and are free to copy.
 //
 //     Decimal pay = NBA.SUMM.Get(record);
 //     if (NBA.SUMM.Set(record, pay + bonus) == StoreResult::Overflow) ...  // record unchanged
@@ -32,9 +32,9 @@
 #include <string_view>
 #include <type_traits>
 
-#include "core/field_codec.h"
-#include "core/field_declaration.h"
-#include "core/record_buffer.h"
+#include "storage/field_codec.h"
+#include "storage/field_declaration.h"
+#include "storage/record_buffer.h"
 
 namespace zelvo {
 
@@ -52,7 +52,7 @@ class FieldHandle {
   void Clear(RecordBuffer& record) const {
     if (std::uint8_t* bytes = Element(record)) ClearElement(*field_, bytes);
   }
-  // The value as a field rule compares it (core/field_codec.h ValueText).
+  // The value as a field rule compares it (storage/field_codec.h ValueText).
   std::string ValueText(const RecordBuffer& record) const {
     const std::uint8_t* bytes = Element(record);
     return bytes ? zelvo::ValueText(*field_, bytes) : std::string{};

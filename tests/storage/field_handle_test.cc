@@ -1,11 +1,10 @@
-#include "core/field_handle.h"
+#include "storage/field_handle.h"
 
 #include <gtest/gtest.h>
 
 #include <vector>
 
-#include "core/declare_fields.h"
-#include "core/dictionary.h"
+#include "storage/declare_fields.h"
 #include "runtime/date_time.h"
 
 namespace zelvo {
@@ -28,6 +27,19 @@ namespace {
   FIELD(ROWS, Decimal(3, 0).Dim(3))
 ZELVO_DECLARE_FIELDS(Sample, SAM, TEST_SAMPLE_FIELDS);
 
+// A job with rows, shaped like the piecework table: a number and a name per row.
+#define TEST_JOB_FIELDS(FIELD)      \
+  FIELD(SUMMA, Decimal(9, 2))       \
+  FIELD(NUM, Decimal(5, 0).Dim(20)) \
+  FIELD(FAM, String(20).Dim(20))
+ZELVO_DECLARE_FIELDS(Job, JOB, TEST_JOB_FIELDS);
+
+// A pay record's amount and employee number.
+#define TEST_PAY_FIELDS(FIELD) \
+  FIELD(NUM, Decimal(5, 0))    \
+  FIELD(SUMM, Decimal(9, 2))
+ZELVO_DECLARE_FIELDS(Pay, PAY, TEST_PAY_FIELDS);
+
 static_assert(kSampleFields.size() == 13);
 static_assert(RecordSize(kSampleFields) == 1 + 2 + 2 + 4 + 4 + 8 + 4 + 4 + 4 + 5 + 5 + 5 + 6);
 static_assert(SAM.ROWS.Declaration().offset == 48);
@@ -49,7 +61,7 @@ TEST(RecordBuffer, ClearedRecordHasBlankTextsAndZeroEverythingElse) {
   ASSERT_EQ(SAM.AMOUNT.Set(record, Decimal(5)), StoreResult::Ok);
   record.Clear();
   EXPECT_EQ(record, RecordBuffer(kSampleFields));
-  EXPECT_NE(record, RecordBuffer(kDniTable));
+  EXPECT_NE(record, RecordBuffer(kPayFields));
 }
 
 TEST(FieldHandle, EveryTypeRoundTripsInItsByteForm) {
@@ -98,13 +110,13 @@ TEST(FieldHandle, EveryTypeRoundTripsInItsByteForm) {
 }
 
 TEST(FieldHandle, DecimalsRoundHalfAwayFromZeroToTheFieldsPlaces) {
-  RecordBuffer record(kNbasaTable);
-  ASSERT_EQ(NBA.SUMM.Set(record, Decimal::Parse("1234.565")), StoreResult::Ok);
-  EXPECT_EQ(NBA.SUMM.Get(record), Decimal::Parse("1234.57"));
-  ASSERT_EQ(NBA.SUMM.Set(record, Decimal::Parse("-0.005")), StoreResult::Ok);
-  EXPECT_EQ(NBA.SUMM.Get(record), Decimal::Parse("-0.01"));
-  ASSERT_EQ(NBA.NUM.Set(record, Decimal::Parse("99999.4")), StoreResult::Ok);
-  EXPECT_EQ(NBA.NUM.Get(record), Decimal(99999));
+  RecordBuffer record(kPayFields);
+  ASSERT_EQ(PAY.SUMM.Set(record, Decimal::Parse("1234.565")), StoreResult::Ok);
+  EXPECT_EQ(PAY.SUMM.Get(record), Decimal::Parse("1234.57"));
+  ASSERT_EQ(PAY.SUMM.Set(record, Decimal::Parse("-0.005")), StoreResult::Ok);
+  EXPECT_EQ(PAY.SUMM.Get(record), Decimal::Parse("-0.01"));
+  ASSERT_EQ(PAY.NUM.Set(record, Decimal::Parse("99999.4")), StoreResult::Ok);
+  EXPECT_EQ(PAY.NUM.Get(record), Decimal(99999));
 }
 
 // Every write that would lose or wrap a value is refused and leaves the whole
@@ -175,33 +187,33 @@ TEST(FieldHandle, DamagedTextsReadWithinTheirField) {
 }
 
 TEST(FieldHandle, ArraysAddressTheirElements) {
-  RecordBuffer job(kSdelkaTable);
-  for (std::size_t row = 0; row < SDE.NUM.Count(); ++row) {
-    ASSERT_EQ(SDE.NUM.At(row).Set(job, Decimal(static_cast<int>(row + 100))), StoreResult::Ok);
-    ASSERT_EQ(SDE.FAM.At(row).Set(job, "Row"), StoreResult::Ok);
+  RecordBuffer job(kJobFields);
+  for (std::size_t row = 0; row < JOB.NUM.Count(); ++row) {
+    ASSERT_EQ(JOB.NUM.At(row).Set(job, Decimal(static_cast<int>(row + 100))), StoreResult::Ok);
+    ASSERT_EQ(JOB.FAM.At(row).Set(job, "Row"), StoreResult::Ok);
   }
-  EXPECT_EQ(SDE.NUM.At(19).Get(job), Decimal(119));
-  EXPECT_EQ(SDE.FAM[7].Clipped(job), "Row");
+  EXPECT_EQ(JOB.NUM.At(19).Get(job), Decimal(119));
+  EXPECT_EQ(JOB.FAM[7].Clipped(job), "Row");
   // The last element of NUM ends where FAM begins.
-  EXPECT_EQ(job.Bytes()[SDE.FAM.Declaration().offset - 1], 0x19);
-  SDE.NUM.Clear(job);
-  EXPECT_EQ(SDE.NUM.At(19).Get(job), Decimal(0));
-  EXPECT_EQ(SDE.FAM[19].Clipped(job), "Row");
+  EXPECT_EQ(job.Bytes()[JOB.FAM.Declaration().offset - 1], 0x19);
+  JOB.NUM.Clear(job);
+  EXPECT_EQ(JOB.NUM.At(19).Get(job), Decimal(0));
+  EXPECT_EQ(JOB.FAM[19].Clipped(job), "Row");
 }
 
 TEST(FieldHandle, MisuseNeverTouchesBytesOutsideTheField) {
-  RecordBuffer job(kSdelkaTable);
-  RecordBuffer pay(kNbasaTable);
+  RecordBuffer job(kJobFields);
+  RecordBuffer pay(kPayFields);
   const std::vector<std::uint8_t> jobBefore = BytesOf(job);
   const std::vector<std::uint8_t> payBefore = BytesOf(pay);
   StoreResult outside = StoreResult::Ok;
   StoreResult foreign = StoreResult::Ok;
-  EXPECT_DEBUG_DEATH(outside = SDE.NUM.At(20).Set(job, Decimal(1)), "another layout");
-  EXPECT_DEBUG_DEATH(foreign = SDE.SUMMA.Set(pay, Decimal(1)), "another layout");
+  EXPECT_DEBUG_DEATH(outside = JOB.NUM.At(20).Set(job, Decimal(1)), "another layout");
+  EXPECT_DEBUG_DEATH(foreign = JOB.SUMMA.Set(pay, Decimal(1)), "another layout");
 #ifdef NDEBUG
   EXPECT_EQ(outside, StoreResult::Overflow);
   EXPECT_EQ(foreign, StoreResult::Overflow);
-  EXPECT_EQ(SDE.NUM.At(20).Get(job), Decimal(0));
+  EXPECT_EQ(JOB.NUM.At(20).Get(job), Decimal(0));
 #else
   (void)outside;
   (void)foreign;

@@ -23,7 +23,7 @@
 #include <string>
 #include <string_view>
 
-#include "core/field_declaration.h"
+#include "storage/field_declaration.h"
 #include "runtime/date_time.h"
 #include "runtime/decimal.h"
 

@@ -1,4 +1,4 @@
-#include "core/table_declaration.h"
+#include "storage/driver_kind.h"
 
 namespace zelvo {
 

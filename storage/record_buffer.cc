@@ -1,7 +1,6 @@
-#include "core/record_buffer.h"
+#include "storage/record_buffer.h"
 
-#include "core/field_codec.h"
-#include "core/table_declaration.h"
+#include "storage/field_codec.h"
 
 namespace zelvo {
 
@@ -9,8 +8,6 @@ RecordBuffer::RecordBuffer(std::span<const FieldDeclaration> layout)
     : layout_(layout), bytes_(RecordSize(layout)) {
   Clear();
 }
-
-RecordBuffer::RecordBuffer(const TableDeclaration& table) : RecordBuffer(table.fields) {}
 
 void RecordBuffer::Clear() {
   for (std::size_t i = 0; i < layout_.size(); ++i) ClearField(i);

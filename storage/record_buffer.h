@@ -7,7 +7,7 @@
 // decimals, dates and times zero, STRING fields all blanks, CSTRING and
 // PSTRING fields empty (zero bytes).
 //
-// Typed reading and writing goes through field handles (core/field_handle.h);
+// Typed reading and writing goes through field handles (storage/field_handle.h);
 // Bytes() is for the drivers. Not thread-safe: like all program state, a
 // buffer is touched only by the thread holding the run token.
 #pragma once
@@ -17,16 +17,13 @@
 #include <span>
 #include <vector>
 
-#include "core/field_declaration.h"
+#include "storage/field_declaration.h"
 
 namespace zelvo {
-
-struct TableDeclaration;
 
 class RecordBuffer {
  public:
   explicit RecordBuffer(std::span<const FieldDeclaration> layout);
-  explicit RecordBuffer(const TableDeclaration& table);
 
   std::span<const FieldDeclaration> Layout() const { return layout_; }
   std::size_t Size() const { return bytes_.size(); }

@@ -1,4 +1,4 @@
-#include "core/field_codec.h"
+#include "storage/field_codec.h"
 
 #include <algorithm>
 #include <bit>

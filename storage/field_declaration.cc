@@ -1,4 +1,4 @@
-#include "core/field_declaration.h"
+#include "storage/field_declaration.h"
 
 namespace zelvo {
 

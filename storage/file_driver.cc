@@ -1,0 +1,35 @@
+#include "storage/file_driver.h"
+
+#include <algorithm>
+#include <array>
+
+#include "storage/ascii_driver.h"
+
+namespace zelvo {
+namespace {
+
+std::array<FileDriver*, 3>& Registered() {
+  static std::array<FileDriver*, 3> drivers{};
+  return drivers;
+}
+
+}  // namespace
+
+bool FileDriver::Implements(FileOperation op) const {
+  const std::span<const FileOperation> listed = Operations();
+  return std::find(listed.begin(), listed.end(), op) != listed.end();
+}
+
+FileDriver* FindFileDriver(Driver kind) {
+  const std::size_t slot = static_cast<std::size_t>(kind);
+  if (slot >= Registered().size()) return nullptr;
+  if (FileDriver* driver = Registered()[slot]) return driver;
+  return kind == Driver::Ascii ? &AsciiDriver() : nullptr;
+}
+
+void RegisterFileDriver(Driver kind, FileDriver* driver) {
+  const std::size_t slot = static_cast<std::size_t>(kind);
+  if (slot < Registered().size()) Registered()[slot] = driver;
+}
+
+}  // namespace zelvo

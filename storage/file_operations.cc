@@ -1,0 +1,118 @@
+#include "storage/file_operations.h"
+
+#include <chrono>
+#include <thread>
+
+#include "storage/driver_result.h"
+#include "storage/error_state.h"
+#include "storage/trace_log.h"
+
+namespace zelvo {
+namespace {
+
+using Op = FileOperation;
+using SteadyClock = std::chrono::steady_clock;
+
+bool TakesSavedPosition(Op op) {
+  return op == Op::RESETfile || op == Op::RESETkey || op == Op::REGETfile || op == Op::REGETkey;
+}
+
+bool IsBlank(const std::string& text) { return text.find_first_not_of(' ') == std::string::npos; }
+
+// One driver call, with the runtime's repetition of a refused whole-file lock.
+ErrorCode CallDriver(FileDriver& driver, Op op, File& file, const OperationArguments& arguments,
+                     OperationAnswer& answer) {
+  constexpr auto kPause = std::chrono::milliseconds(50);
+  const auto deadline = SteadyClock::now() + std::chrono::seconds(std::max(0, arguments.seconds));
+  for (;;) {
+    const ErrorCode code = driver.Perform(op, file, arguments, answer);
+    const bool retry = code == ErrorCode::FileIsAlreadyLocked &&
+                       (op == Op::LOCKfile || (op == Op::LOCKfilesec && SteadyClock::now() < deadline));
+    if (!retry) return code;
+    std::this_thread::sleep_for(kPause);
+  }
+}
+
+void Trace(File& file, Op op, std::size_t key, const ErrorState& state, long hundredths) {
+  const TraceSettings& settings = *file.Trace();
+  if (!settings.enabled) return;
+  std::string text;
+  if (settings.details && !file.traceDeclarationWritten) {
+    text += TraceDeclaration(file);
+    file.traceDeclarationWritten = true;
+  }
+  text += TraceLine(op, file, key, TraceThreadNumber(), state, hundredths);
+  if (settings.details && !Failed(state.Code()) && TransfersRecord(op))
+    text += TraceRecord(file.Record());
+  AppendToTraceLog(settings.traceFile, text);
+}
+
+}  // namespace
+
+ErrorCode FileOperationRunner::Run(File& file, FileOperation op,
+                                   const OperationArguments& arguments, OperationAnswer& answer) {
+  ErrorState& state = RuntimeErrorState();
+  if (!file.trace_) file.trace_ = ReadTraceSettings(TraceProfile(), file.Declaration());
+  const auto started = SteadyClock::now();
+  auto finish = [&](ErrorCode code) {
+    const auto taken = std::chrono::duration_cast<std::chrono::milliseconds>(SteadyClock::now() - started);
+    Trace(file, op, arguments.key, state, static_cast<long>(taken.count() / 10));
+    return code;
+  };
+  auto refuse = [&](ErrorCode code) {
+    state.Set(code);
+    file.state_ = UpdateAfter(op, file.state_, code);
+    return finish(code);
+  };
+
+  FileDriver* driver = FindFileDriver(file.Declaration().driver);
+  if (!driver || !driver->Implements(op)) {
+    state.Set(ErrorCode::UnsupportedFileDriverFunction);
+    return finish(ErrorCode::UnsupportedFileDriverFunction);
+  }
+  const OperationCheck check = CheckOperation(op, file.state_);
+  if (check.verdict == OperationCheck::Verdict::Fail) return refuse(check.code);
+  if (check.verdict == OperationCheck::Verdict::Skip) {
+    state.Clear();
+    return finish(ErrorCode::Ok);
+  }
+  if (TakesSavedPosition(op) && IsBlank(arguments.position)) return refuse(ErrorCode::RecordNotFound);
+
+  if (op == Op::OPEN || op == Op::SHARE) {
+    const AccessMode mode =
+        op == Op::SHARE ? AccessMode::Of(arguments.mode.AccessPart(), Sharing::DenyNone) : arguments.mode;
+    if (!mode.IsValid()) return refuse(ErrorCode::AccessDenied);
+    file.mode_ = mode;
+  }
+
+  answer.fileErrorText.clear();
+  answer.restoredFlags.reset();
+  const ErrorCode raw = CallDriver(*driver, op, file, arguments, answer);
+  ErrorCode code = TakeDriverResult(raw, file.Name(), file.extendedErrors, state);
+  if (raw == ErrorCode::FileSystemError && !answer.fileErrorText.empty())
+    state.SetFileError("", answer.fileErrorText);
+
+  StateFlags flags = UpdateAfter(op, file.state_, code);
+  if (code == ErrorCode::Ok && (op == Op::OPEN || op == Op::SHARE)) {
+    if (file.mode_.AllowsWriting()) flags |= kWritable;
+    if (file.mode_.IsExclusive()) flags |= kExclusive;
+  }
+  // Unlocking ends the exclusivity the lock gave, not the one the mode gives.
+  if (code == ErrorCode::Ok && op == Op::UNLOCK && !file.mode_.IsExclusive())
+    flags &= static_cast<StateFlags>(~kExclusive);
+  if (code == ErrorCode::Ok && answer.restoredFlags) flags = *answer.restoredFlags;
+  file.state_ = flags;
+  return finish(code);
+}
+
+ErrorCode PerformFileOperation(File& file, FileOperation op, const OperationArguments& arguments,
+                               OperationAnswer& answer) {
+  return FileOperationRunner::Run(file, op, arguments, answer);
+}
+
+ErrorCode PerformFileOperation(File& file, FileOperation op, const OperationArguments& arguments) {
+  OperationAnswer answer;
+  return FileOperationRunner::Run(file, op, arguments, answer);
+}
+
+}  // namespace zelvo
