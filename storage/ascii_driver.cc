@@ -30,10 +30,13 @@ constexpr FileOperation kOperations[] = {
     Op::RESTORESTATE, Op::FREESTATE,
 };
 
-// A missing file named by the program is "File Not Found" (2), the code the
-// table managers test; every other system failure keeps its system code.
+// A missing file named by the program is "File Not Found" (2) and a missing
+// folder "Path Not Found" (3), the codes the table managers test; every other
+// system failure keeps its system code.
 ErrorCode NameFailure(ErrorCode code) {
-  return code == FromSystemError(ENOENT) ? ErrorCode::FileNotFound : code;
+  if (code == FromSystemError(ENOENT)) return ErrorCode::FileNotFound;
+  if (code == FromSystemError(ENOTDIR)) return ErrorCode::PathNotFound;
+  return code;
 }
 
 bool IsOff(std::string_view value) { return SameWord(value, "OFF"); }

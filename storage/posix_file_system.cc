@@ -16,6 +16,16 @@ ErrorCode LastError(SystemCall call = SystemCall::Other) { return FromSystemErro
 
 constexpr ErrorCode kInvalidHandle{306};
 
+// A missing file is "File Not Found", a missing folder on its way "Path Not Found".
+ErrorCode MissingFailure(const std::string& path) {
+  const std::size_t slash = path.find_last_of('/');
+  if (slash == std::string::npos || slash == 0) return FromSystemError(ENOENT);
+  struct stat st {};
+  const std::string folder = path.substr(0, slash);
+  return ::stat(folder.c_str(), &st) == 0 && S_ISDIR(st.st_mode) ? FromSystemError(ENOENT)
+                                                                  : FromSystemError(ENOTDIR);
+}
+
 class PosixFile final : public OsFile {
  public:
   explicit PosixFile(int fd) : fd_(fd) {}
@@ -136,7 +146,7 @@ class RealFileSystem final : public FileSystem {
     int fd = -1;
     if (request.write && !request.read) fd = openWith((flags & ~O_WRONLY) | O_RDWR);
     if (fd < 0) fd = openWith(flags);
-    if (fd < 0) return {LastError(), nullptr};
+    if (fd < 0) return {errno == ENOENT ? MissingFailure(path) : LastError(), nullptr};
     struct stat st {};
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
       ::close(fd);

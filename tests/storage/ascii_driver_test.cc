@@ -13,6 +13,8 @@
 #include "storage/faulty_file_system.h"
 #include "storage/file_operations.h"
 #include "storage/trace_log.h"
+#include "runtime/date_time.h"
+#include "runtime/decimal.h"
 
 namespace zelvo {
 namespace {
@@ -558,6 +560,42 @@ TEST_F(AsciiDriverTest, TracedOperationsAppendOneLineEach) {
             "  TEXT              : 'one       '\r\n"
             "NEXT(NDFL 1)      Error: Record Not Available Time Taken: 0.00 secs\r\n"
             "CLOSE(NDFL 1)     Time Taken: 0.00 secs\r\n");
+}
+
+// A keyed table with one field of most types, for the trace lines.
+#define TEST_KEYED_FIELDS(FIELD) \
+  FIELD(NUM, Decimal(5, 0)) FIELD(DAY, Date()) FIELD(AT, Time()) FIELD(B, Byte()) \
+  FIELD(S, Short()) FIELD(R, Real())
+ZELVO_DECLARE_FIELDS(Keyed, KEY, TEST_KEYED_FIELDS);
+constexpr KeyDeclaration kKeys[] = {{"NUM_KEY", "BAS:num_key", kKeyPrimary, {{"NUM"}}}};
+constexpr FileDeclaration kDecl{.label = "BASA", .driver = Driver::Quillset,
+                                .fields = kKeyedFields, .keys = kKeys};
+
+TEST(TraceLine, NamesTheKeyAndTheFileErrorAndPadsToEighteen) {
+  File file(kDecl);
+  ErrorState state;
+  EXPECT_EQ(TraceLine(Op::GETfilekey, file, 1, 2, state, 1234),
+            "GETfilekey(BASA,NUM_KEY[1] 2)Time Taken: 12.34 secs\r\n");
+  state.SetFileError("-233", "bad data");
+  EXPECT_EQ(TraceLine(Op::PUT, file, 0, 3, state, 5),
+            "PUT(BASA 3)       File Error: bad data Time Taken: 0.05 secs\r\n");
+
+  ASSERT_EQ(KEY.NUM.Set(file.Record(), Decimal(42)), StoreResult::Ok);
+  ASSERT_EQ(KEY.DAY.Set(file.Record(), Date(3, 5, 2004)), StoreResult::Ok);
+  ASSERT_EQ(KEY.AT.Set(file.Record(), TimeOf(13, 4, 5, 6)), StoreResult::Ok);
+  ASSERT_EQ(KEY.B.Set(file.Record(), 10), StoreResult::Ok);
+  ASSERT_EQ(KEY.S.Set(file.Record(), -7), StoreResult::Ok);
+  ASSERT_EQ(KEY.R.Set(file.Record(), 0.5), StoreResult::Ok);
+  const std::string dump = TraceRecord(file.Record());
+  EXPECT_NE(dump.find("  NUM               : 42\r\n"), std::string::npos) << dump;
+  EXPECT_NE(dump.find("  DAY               : 05 Mar 2004 ("), std::string::npos) << dump;
+  EXPECT_NE(dump.find("  AT                : 13:04:05.06 ("), std::string::npos) << dump;
+  EXPECT_NE(dump.find("  B                 : 0AH\r\n"), std::string::npos) << dump;
+  EXPECT_NE(dump.find("  S                 : -7\r\n"), std::string::npos) << dump;
+  EXPECT_NE(dump.find("  R                 : 0.500000\r\n"), std::string::npos) << dump;
+  KEY.DAY.Clear(file.Record());
+  EXPECT_NE(TraceRecord(file.Record()).find("Invalid date (0)"), std::string::npos);
+  EXPECT_NE(TraceDeclaration(file).find("  KEY NUM_KEY(+NUM),PRIMARY\r\n"), std::string::npos);
 }
 
 TEST(TraceSettings, ComeFromTheDriversSectionWithTheirDefaults) {
