@@ -10,6 +10,8 @@
 #include <string>
 
 #include "app/calc_command.h"
+#include "runtime/locale.h"
+#include "runtime/windows_profile.h"
 
 namespace {
 
@@ -34,6 +36,16 @@ int main(int argc, char** argv) {
     std::cerr << "zelvo: cannot use the data directory " << dataDir << ": " << std::strerror(errno)
               << "\n";
     return 2;
+  }
+
+  // Every face sees the same locale tables as the desktop program: the
+  // regional settings of the Windows profile, then the environment file beside
+  // the executable. A line that cannot be used is said, and the rest applies.
+  for (const zelvo::LocaleDiagnostic& d :
+       zelvo::LoadLocale(zelvo::WindowsProfilePath(), zelvo::EnvironmentFilePath())) {
+    std::cerr << "zelvo: " << d.source;
+    if (d.line > 0) std::cerr << ":" << d.line;
+    std::cerr << ": " << d.text << "\n";
   }
 
   if (calc.Chosen()) return calc.Run();

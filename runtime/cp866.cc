@@ -41,6 +41,21 @@ std::optional<std::uint8_t> OemCodeToWindows(std::uint8_t code) {
   return UnicodeToCp1251(Cp866ToUnicode(code));
 }
 
+std::optional<std::uint8_t> WindowsCodeToOem(std::uint8_t code) {
+  // The inverse of OemCodeToWindows, found once: no two OEM codes share a
+  // CP1251 character.
+  static const std::array<std::int16_t, 256> kOemOf = [] {
+    std::array<std::int16_t, 256> table;
+    table.fill(-1);
+    for (int oem = 255; oem >= 0; --oem)
+      if (const auto windows = OemCodeToWindows(static_cast<std::uint8_t>(oem)))
+        table[*windows] = static_cast<std::int16_t>(oem);
+    return table;
+  }();
+  if (kOemOf[code] < 0) return std::nullopt;
+  return static_cast<std::uint8_t>(kOemOf[code]);
+}
+
 std::optional<std::string> OemToWindows(std::string_view oem, std::size_t* badOffset) {
   std::string out;
   out.reserve(oem.size());

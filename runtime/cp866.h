@@ -23,6 +23,10 @@ char32_t Cp866ToUnicode(std::uint8_t code);
 // The CP1251 code of an OEM code's character, or nullopt when it has none.
 std::optional<std::uint8_t> OemCodeToWindows(std::uint8_t code);
 
+// The OEM code of a CP1251 code's character, or nullopt when it has none
+// (most of the signs 0x80..0xBF other than Ё, ё and the like).
+std::optional<std::uint8_t> WindowsCodeToOem(std::uint8_t code);
+
 // Converts OEM text to CP1251; on failure returns nullopt and, when given,
 // sets `badOffset` to the offset of the first code with no CP1251 character.
 std::optional<std::string> OemToWindows(std::string_view oem, std::size_t* badOffset = nullptr);

@@ -21,27 +21,11 @@ void AppendDigits(Word128& q, int count, u64 digits) {
 }
 void AppendDigits(WideUnsigned& q, int count, u64 digits) { q.MulPow10(count).AddSmall(digits); }
 
-// The digits of c with the last `k` dropped, rounded half away from zero when
-// `round`: only the first dropped digit decides, as rem >= 10^k / 2 says.
-template <int k>
-u64 DropDigits(u64 c, bool round) {
-  constexpr u64 p = kPow10U64[k];
-  const u64 q = c / p;
-  return q + (round && c - q * p >= p / 2 ? 1 : 0);
-}
-
-u64 DropDigits(u64 c, int k, bool round) {
-  switch (k) {  // the payroll's usual steps, divided by constants
-    case 1: return DropDigits<1>(c, round);
-    case 2: return DropDigits<2>(c, round);
-    case 3: return DropDigits<3>(c, round);
-    case 4: return DropDigits<4>(c, round);
-    default: break;
-  }
-  if (k > 19) return 0;  // c < 2^64 < 10^19 * 5
-  const u64 p = kPow10U64[static_cast<std::size_t>(k)];
-  const u64 q = c / p;
-  return q + (round && c - q * p >= p / 2 ? 1 : 0);
+// k when c is 10^k, else -1. 10^k = 2^k * 5^k: k is the count of trailing
+// zero bits.
+int TenExponent(u64 c) {
+  const auto k = static_cast<std::size_t>(__builtin_ctzll(c | (u64{1} << 63)));
+  return k < kPow10U64.size() && c == kPow10U64[k] ? static_cast<int>(k) : -1;
 }
 
 }  // namespace
@@ -120,6 +104,13 @@ Decimal DecimalAccess::Reduce(const Decimal& v, int places, bool round) {
   if (v.scale_ <= places) return v;
   const int k = v.scale_ - places;
   if (IsSmall(v)) return Make(v.negative_, Word128{DropDigits(Small(v), k, round)}, places);
+  return ReduceWide(v, places, round);
+}
+
+// Reduce for a coefficient of more than one word; out of line so that the
+// one-word path stays a leaf function.
+[[gnu::noinline]] Decimal DecimalAccess::ReduceWide(const Decimal& v, int places, bool round) {
+  const int k = v.scale_ - places;
   if (!v.HasHighBits()) {
     u64 digit = 0;
     Word128 q = DivideWord(DividePow10(v.lo_, k - 1), 10, &digit);
@@ -168,11 +159,8 @@ inline Decimal DecimalAccess::QuotientDigits(bool negative, Acc q, u64 r, u64 d,
 }
 
 // k when v's coefficient is 10^k, else -1.
-inline int DecimalAccess::PowerOfTen(const Decimal& v) {
-  if (IsSmall(v)) {  // 10^k = 2^k * 5^k: k is the count of trailing zero bits
-    const auto k = static_cast<std::size_t>(__builtin_ctzll(Small(v) | (u64{1} << 63)));
-    return k < kPow10U64.size() && Small(v) == kPow10U64[k] ? static_cast<int>(k) : -1;
-  }
+int DecimalAccess::PowerOfTen(const Decimal& v) {
+  if (IsSmall(v)) return TenExponent(Small(v));
   if (!v.HasHighBits()) {
     for (std::size_t k = 20; k < kPow10U128.size(); ++k) {
       if (v.lo_ == kPow10U128[k]) return static_cast<int>(k);
@@ -188,9 +176,37 @@ inline int DecimalAccess::PowerOfTen(const Decimal& v) {
 }
 
 Decimal DecimalAccess::Divide(const Decimal& a, const Decimal& b) {
+  // Payroll quotients (salary x days / 21), both coefficients of one word:
+  // q = a * 10^e / b carries the quotient to 31 places; a * 10^e takes three
+  // words and two division steps. Below 2^127 (n2 < d / 2) q cannot wrap when
+  // rounded up. Zeros, powers of ten, exact quotients (whose trailing zeros
+  // are dropped) and the rest are left to DivideWide.
+  const int e = Decimal::kQuotientPlaces + b.scale_ - a.scale_;
+  if (IsSmall(a) && IsSmall(b) && Small(a) != 0 && Small(b) != 0 && e >= 0 &&
+      e < static_cast<int>(kPow10U128.size()) && TenExponent(Small(b)) < 0) {
+    const u64 d = Small(b);
+    const Word128 power = kPow10U128[static_cast<std::size_t>(e)];
+    const Word128 low = Word128{Small(a)} * static_cast<u64>(power);
+    const Word128 high = Word128{Small(a)} * static_cast<u64>(power >> 64) + (low >> 64);
+    if (static_cast<u64>(high >> 64) < d / 2) {
+      u64 r = 0;
+      const u64 q1 = DivideStep(static_cast<u64>(high >> 64), static_cast<u64>(high), d, &r);
+      const u64 q0 = DivideStep(r, static_cast<u64>(low), d, &r);
+      if (r != 0) {
+        const Word128 q = ((Word128{q1} << 64) | q0) + (r >= d - r ? 1 : 0);
+        return Make(a.negative_ != b.negative_, q, Decimal::kQuotientPlaces);
+      }
+    }
+  }
+  return DivideWide(a, b);
+}
+
+// Every quotient: by long division in one word while the divisor fits one,
+// else bit by bit over WideUnsigned. Out of line, so that Divide's one-word
+// path stays a leaf.
+[[gnu::noinline]] Decimal DecimalAccess::DivideWide(const Decimal& a, const Decimal& b) {
   if (a.IsZero() || b.IsZero()) return {};
   const bool negative = a.negative_ != b.negative_;
-  // q = a_coefficient * 10^e / b_coefficient carries the quotient to 31 places.
   const int e = Decimal::kQuotientPlaces + b.scale_ - a.scale_;
   if (const int power = PowerOfTen(b); power >= 0) return Shift(a, negative, b.scale_ - power);
   if (IsSmall(b)) {

@@ -178,12 +178,16 @@ class Decimal {
 };
 
 inline Decimal operator*(const Decimal& a, const Decimal& b) {
-  if (((a.mid_ | b.mid_ | a.top_ | b.top_) == 0) & (((a.lo_ | b.lo_) >> 53) == 0) &
-      (a.scale_ + b.scale_ <= Decimal::kFractionDigits)) {
+  const auto x = static_cast<std::uint64_t>(a.lo_);
+  const auto y = static_cast<std::uint64_t>(b.lo_);
+  const std::uint64_t high_bits = static_cast<std::uint64_t>(a.lo_ >> 64) | static_cast<std::uint64_t>(b.lo_ >> 64) |
+                                  a.mid_ | b.mid_ | a.top_ | b.top_;
+  const int scale = a.scale_ + b.scale_;
+  if (((high_bits | ((x | y) >> 53)) == 0) & (scale <= Decimal::kFractionDigits)) {
     Decimal r;
-    r.lo_ = static_cast<Decimal::Word>(static_cast<std::uint64_t>(a.lo_)) * static_cast<std::uint64_t>(b.lo_);
-    r.scale_ = static_cast<std::uint8_t>(a.scale_ + b.scale_);
-    r.negative_ = (a.negative_ != b.negative_) & (r.lo_ != 0);
+    r.lo_ = static_cast<Decimal::Word>(x) * y;
+    r.scale_ = static_cast<std::uint8_t>(scale);
+    r.negative_ = (a.negative_ != b.negative_) & (x != 0) & (y != 0);  // known before the product
     return r;
   }
   return Decimal::ProductWide(a, b);

@@ -51,6 +51,29 @@ struct DecimalAccess {
     return v;
   }
 
+  // The digits of c with the last k (1 or more) dropped, rounded half away
+  // from zero when `round`: only the first dropped digit decides, as
+  // rem >= 10^k / 2 says. The payroll's usual steps divide by constants.
+  static u64 DropDigits(u64 c, int k, bool round) {
+    switch (k) {
+      case 1: return DropDigits<1>(c, round);
+      case 2: return DropDigits<2>(c, round);
+      case 3: return DropDigits<3>(c, round);
+      case 4: return DropDigits<4>(c, round);
+      default: break;
+    }
+    if (k > 19) return 0;  // c < 2^64 < 10^19 * 5
+    return DropDigitsBy(c, kPow10U64[static_cast<std::size_t>(k)], round);
+  }
+  template <int k>
+  static u64 DropDigits(u64 c, bool round) {
+    return DropDigitsBy(c, kPow10U64[k], round);
+  }
+  static u64 DropDigitsBy(u64 c, u64 p, bool round) {  // p = 10^k
+    const u64 q = c / p;
+    return q + (round && c - q * p >= p / 2 ? 1 : 0);
+  }
+
   // sign * c / 10^scale for the wide path, saturated past 32 integer digits.
   static Decimal Make(bool negative, const WideUnsigned& c, int scale);
 
@@ -69,6 +92,7 @@ struct DecimalAccess {
   // v with at most `places` fraction digits, rounded half away from zero when
   // `round` (only the first dropped digit decides), truncated otherwise.
   static Decimal Reduce(const Decimal& v, int places, bool round);
+  static Decimal ReduceWide(const Decimal& v, int places, bool round);  // the rest of Reduce
 
   // a * 10^shift, digits past the 32nd place dropped.
   static Decimal Shift(const Decimal& a, bool negative, int shift);
@@ -84,6 +108,7 @@ struct DecimalAccess {
   static int PowerOfTen(const Decimal& v);
 
   static Decimal Divide(const Decimal& a, const Decimal& b);
+  static Decimal DivideWide(const Decimal& a, const Decimal& b);  // any operands
   static std::strong_ordering CompareMagnitude(const Decimal& a, const Decimal& b);
   static Decimal FromDouble(double value);
   static std::int64_t ToInt64(const Decimal& v);
@@ -115,11 +140,6 @@ struct DecimalAccess {
   static Decimal ReadPacked(std::span<const std::uint8_t> field, int digits, int places, bool sign_first);
   static StoreResult WritePacked(const Decimal& v, std::span<std::uint8_t> field, int digits, int places,
                                  bool sign_first);
-
-  // Writes the BCD digits with the sign nibble in front or behind into the
-  // field's bytes, the last nibble lowest.
-  template <class T>
-  static void PutImage(T image, bool negative, int capacity, bool sign_first, std::span<std::uint8_t> field);
 };
 
 }  // namespace zelvo

@@ -35,37 +35,44 @@ T AccumulateBytes(T c, const std::uint8_t* bytes, int n) {
   return c;
 }
 
-// The digits of x (below 10^8) as eight BCD nibbles, units lowest: the lanes
-// of one 64-bit word split 2 x 4 digits, then 4 x 2, then 8 x 1, side by side.
-[[gnu::always_inline]] inline std::uint32_t Bcd8(std::uint32_t x) {
-  u64 v = (u64{x / 10000} << 32) | (x % 10000);
-  u64 q = ((v * 10486) >> 20) & 0x0000007F0000007FULL;  // each lane / 100
-  v = (v - q * 100) | (q << 16);
-  q = ((v * 103) >> 10) & 0x000F000F000F000FULL;  // each lane / 10
-  v = (v - q * 10) | (q << 8);                    // one digit a byte
-  v = (v | (v >> 4)) & 0x00FF00FF00FF00FFULL;
-  v = (v | (v >> 8)) & 0x0000FFFF0000FFFFULL;
-  return static_cast<std::uint32_t>(v | (v >> 16));
+// The packed byte of each pair of digits 00 .. 99.
+constexpr std::array<std::uint8_t, 100> kPackedPairs = [] {
+  std::array<std::uint8_t, 100> table{};
+  for (unsigned n = 0; n < 100; ++n) table[n] = static_cast<std::uint8_t>((n / 10) << 4 | n % 10);
+  return table;
+}();
+
+// Writes the last 2 * count digits of c into the `count` bytes at `first`,
+// two a byte, the last digit lowest; answers the digits left over. Four
+// digits a step, split again in 32 bits: divisions by constants are
+// multiplications, and the chain through c is half as long.
+u64 PutPairs(u64 c, std::uint8_t* first, int count) {
+  for (; count >= 2; count -= 2, c /= 10000) {
+    const auto four = static_cast<std::uint32_t>(c % 10000);
+    first[count - 1] = kPackedPairs[four % 100];
+    first[count - 2] = kPackedPairs[four / 100];
+  }
+  if (count == 1) {
+    first[0] = kPackedPairs[c % 100];
+    c /= 100;
+  }
+  return c;
 }
 
-u64 Bcd16(u64 x) {  // x below 10^16
-  if (x < 100000000) return Bcd8(static_cast<std::uint32_t>(x));
-  return (u64{Bcd8(static_cast<std::uint32_t>(x / 100000000))} << 32) |
-         Bcd8(static_cast<std::uint32_t>(x % 100000000));
-}
-
-Word128 Bcd(Word128 c) {  // c below 10^31
-  if (c < kPow10U64[16]) return Bcd16(static_cast<u64>(c));
+// The same for a coefficient of up to 37 digits: its last 18 digits first.
+u64 PutPairs(Word128 c, std::uint8_t* first, int count) {
+  if ((c >> 64) == 0) return PutPairs(static_cast<u64>(c), first, count);
   u64 low = 0;
-  const Word128 high = DivideWord(c, kPow10U64[16], &low);
-  return (Word128{Bcd16(static_cast<u64>(high))} << 64) | Bcd16(low);
+  const auto high = static_cast<u64>(DivideWord(c, kPow10U64[18], &low));
+  PutPairs(low, first + count - 9, 9);
+  return PutPairs(high, first, count - 9);
 }
 
 }  // namespace
 
 // The coefficient of v rounded to `places`, when it has no more digits than
 // such a field holds.
-bool DecimalAccess::FieldCoefficient(const Decimal& v, int digits, int places, Word128* out) {
+[[gnu::noinline]] bool DecimalAccess::FieldCoefficient(const Decimal& v, int digits, int places, Word128* out) {
   const Decimal r = Reduce(v, places, true);
   if (r.HasHighBits()) return false;
   if (r.lo_ == 0) {
@@ -105,37 +112,35 @@ StoreResult DecimalAccess::WritePacked(const Decimal& v, std::span<std::uint8_t>
   Word128 c = 0;
   const int capacity = Capacity(digits);
   const int shift = places - v.scale_;
-  if (IsSmall(v) && shift >= 0 && capacity <= 15) {  // a payroll amount: no rounding, one word
-    if (Small(v) >= kPow10U64[static_cast<std::size_t>(capacity - std::min(shift, capacity))] &&
-        Small(v) != 0) {
-      return StoreResult::Overflow;
+  if (IsSmall(v) && capacity <= 18) {  // a payroll amount: rounded in one word
+    const auto limit = kPow10U64[static_cast<std::size_t>(capacity)];
+    if (shift < 0) {
+      c = DropDigits(Small(v), -shift, true);
+      if (c >= limit) return StoreResult::Overflow;
+    } else {
+      if (Small(v) >= kPow10U64[static_cast<std::size_t>(capacity - std::min(shift, capacity))] &&
+          Small(v) != 0) {
+        return StoreResult::Overflow;
+      }
+      c = Small(v) * kPow10U64[static_cast<std::size_t>(shift)];
     }
-    c = Small(v) * kPow10U64[static_cast<std::size_t>(shift)];
   } else if (!FieldCoefficient(v, digits, places, &c)) {
     return StoreResult::Overflow;
   }
   const bool negative = v.negative_ && c != 0;
-  if (capacity <= 15) {
-    PutImage(static_cast<u64>(Bcd16(static_cast<u64>(c))), negative, capacity, sign_first, field);
-  } else {
-    PutImage(Bcd(c), negative, capacity, sign_first, field);
+  const int bytes = Decimal::PackedSize(digits);
+  std::uint8_t* const p = field.data();
+  if (sign_first) {  // sign and first digit, then pairs
+    const u64 first = PutPairs(c, p + 1, bytes - 1);
+    p[0] = static_cast<std::uint8_t>((negative ? 0xF0U : 0U) | first);
+  } else {  // pairs, then the last digit and the sign
+    const bool one_word = (c >> 64) == 0;
+    u64 last = static_cast<u64>(c) % 10;
+    const Word128 rest = one_word ? Word128{static_cast<u64>(c) / 10} : DivideWord(c, 10, &last);
+    PutPairs(rest, p, bytes - 1);
+    p[bytes - 1] = static_cast<std::uint8_t>(last << 4 | (negative ? 0xDU : 0xCU));
   }
   return StoreResult::Ok;
-}
-
-// Writes the BCD digits with the sign nibble in front or behind into the
-// field's bytes, the last nibble lowest.
-template <class T>
-void DecimalAccess::PutImage(T image, bool negative, int capacity, bool sign_first,
-                             std::span<std::uint8_t> field) {
-  if (sign_first) {
-    if (negative) image |= T{0xF} << (4 * capacity);
-  } else {
-    image = (image << 4) | (negative ? 0xDU : 0xCU);
-  }
-  for (int i = (capacity + 1) / 2 - 1; i >= 0; --i, image >>= 8) {
-    field[static_cast<std::size_t>(i)] = static_cast<std::uint8_t>(image);
-  }
 }
 
 using A = DecimalAccess;

@@ -40,7 +40,7 @@ inline int DecimalDigits(std::uint64_t v) {
   // log10(2) ~ 1233 / 4096: an estimate that is exact or one short.
   const int bits = 64 - __builtin_clzll(v | 1);
   const int guess = (bits * 1233) >> 12;
-  return guess + (v >= kPow10U64[static_cast<std::size_t>(guess)] ? 1 : 0);
+  return guess + ((v | 1) >= kPow10U64[static_cast<std::size_t>(guess)] ? 1 : 0);
 }
 
 // (high * 2^64 + low) / divisor with the remainder in *remainder.

@@ -7,6 +7,7 @@
 
 #include "storage/ascii_file_state.h"
 #include "storage/driver_options.h"
+#include "storage/file_sharing.h"
 
 namespace zelvo {
 namespace {
@@ -16,7 +17,7 @@ using Bytes = std::vector<std::uint8_t>;
 
 constexpr std::uint8_t kCtrlZ = 26;
 constexpr std::uint8_t kTab = 9;
-constexpr ByteRange kWholeFile{0, 0};
+constexpr ByteRange kWholeFile{0, kSharingBytes};  // every data byte, however far the file grows
 
 constexpr FileOperation kOperations[] = {
     Op::ADD,          Op::ADDfilelen,   Op::APPEND,        Op::APPENDlen,   Op::BYTES,
@@ -29,10 +30,13 @@ constexpr FileOperation kOperations[] = {
     Op::RESTORESTATE, Op::FREESTATE,
 };
 
-// A missing file named by the program is "File Not Found" (2), the code the
-// table managers test; every other system failure keeps its system code.
+// A missing file named by the program is "File Not Found" (2) and a missing
+// folder "Path Not Found" (3), the codes the table managers test; every other
+// system failure keeps its system code.
 ErrorCode NameFailure(ErrorCode code) {
-  return code == FromSystemError(ENOENT) ? ErrorCode::FileNotFound : code;
+  if (code == FromSystemError(ENOENT)) return ErrorCode::FileNotFound;
+  if (code == FromSystemError(ENOTDIR)) return ErrorCode::PathNotFound;
+  return code;
 }
 
 bool IsOff(std::string_view value) { return SameWord(value, "OFF"); }
@@ -289,6 +293,8 @@ ErrorCode Rewrite(AsciiFileState& s, File& file, std::uint64_t offset, std::uint
     (void)s.os->Truncate(size.size);
     return written;
   }
+  // A last line that grew still ends where the next read starts.
+  if (s.at.next == offset + oldBytes) s.at.next = offset + data.size();
   s.at.current = offset;
   s.at.currentBytes = data.size();
   return ErrorCode::Ok;
@@ -339,11 +345,17 @@ ErrorCode Open(File& file, AccessMode mode) {
   OpenResult opened = CurrentFileSystem().Open(
       file.Name(), {.read = mode.AllowsReading(), .write = mode.AllowsWriting()});
   if (Failed(opened.code)) return NameFailure(opened.code);
+  const Sharing sharing = mode.SharingPart();
+  // Compatibility mode shares the text file like deny none.
+  const ErrorCode claimed = ClaimSharing(
+      *opened.file, {.reads = mode.AllowsReading(), .writes = mode.AllowsWriting(),
+                     .deniesRead = sharing == Sharing::DenyRead || sharing == Sharing::DenyAll,
+                     .deniesWrite = sharing == Sharing::DenyWrite || sharing == Sharing::DenyAll});
+  if (Failed(claimed)) return claimed;
   auto state = std::make_unique<AsciiFileState>();
   state->os = std::move(opened.file);
   AsciiOptions& options = state->options;
   const std::size_t recordSize = file.Record().Size();
-  const Sharing sharing = mode.SharingPart();
   options.minimumBuffer = std::max<std::size_t>(2 * recordSize, 1);
   options.bufferSize = std::max<std::size_t>(
       sharing == Sharing::DenyWrite || sharing == Sharing::DenyAll ? 1024 : 512, options.minimumBuffer);

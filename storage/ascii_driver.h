@@ -25,7 +25,9 @@
 // An ADD to a file whose last line lacks its end-of-record sequence first
 // ends that line, so the new record never runs into it.
 //
-// LOCKfile and UNLOCK take and release a whole-file lock; a shared FILE
+// OPEN claims the mode's sharing (storage/file_sharing.h; compatibility is
+// shared): an open that another open's sharing denies answers 332 (Sharing
+// Violation). LOCKfile and UNLOCK take and release a whole-file lock; a shared FILE
 // refuses to write (5) while another open holds one. The operating system is
 // reached through the file layer (storage/os_file.h). Operations not listed
 // by Operations() answer 80.

@@ -71,6 +71,8 @@ class OsFile {
   virtual ErrorCode Close() = 0;
 };
 
+// A write-only request is given read access too where the file allows it:
+// the shared lock bytes of storage/file_sharing.h need it.
 struct OpenRequest {
   bool read = true;
   bool write = false;

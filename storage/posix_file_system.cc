@@ -16,6 +16,16 @@ ErrorCode LastError(SystemCall call = SystemCall::Other) { return FromSystemErro
 
 constexpr ErrorCode kInvalidHandle{306};
 
+// A missing file is "File Not Found", a missing folder on its way "Path Not Found".
+ErrorCode MissingFailure(const std::string& path) {
+  const std::size_t slash = path.find_last_of('/');
+  if (slash == std::string::npos || slash == 0) return FromSystemError(ENOENT);
+  struct stat st {};
+  const std::string folder = path.substr(0, slash);
+  return ::stat(folder.c_str(), &st) == 0 && S_ISDIR(st.st_mode) ? FromSystemError(ENOENT)
+                                                                  : FromSystemError(ENOTDIR);
+}
+
 class PosixFile final : public OsFile {
  public:
   explicit PosixFile(int fd) : fd_(fd) {}
@@ -124,11 +134,19 @@ class RealFileSystem final : public FileSystem {
     flags |= request.read && request.write ? O_RDWR : request.write ? O_WRONLY : O_RDONLY;
     if (request.create) flags |= O_CREAT;
     if (request.truncate && request.write) flags |= O_TRUNC;
-    int fd;
-    do {
-      fd = ::open(path.c_str(), flags, 0666);
-    } while (fd < 0 && errno == EINTR);
-    if (fd < 0) return {LastError(), nullptr};
+    auto openWith = [&](int withFlags) {
+      int opened;
+      do {
+        opened = ::open(path.c_str(), withFlags, 0666);
+      } while (opened < 0 && errno == EINTR);
+      return opened;
+    };
+    // Shared lock bytes need read access, so a write-only open reads too
+    // where the file allows it.
+    int fd = -1;
+    if (request.write && !request.read) fd = openWith((flags & ~O_WRONLY) | O_RDWR);
+    if (fd < 0) fd = openWith(flags);
+    if (fd < 0) return {errno == ENOENT ? MissingFailure(path) : LastError(), nullptr};
     struct stat st {};
     if (::fstat(fd, &st) != 0 || !S_ISREG(st.st_mode)) {
       ::close(fd);

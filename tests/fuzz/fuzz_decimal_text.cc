@@ -76,6 +76,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
     Check(a + b == b + a);
   }
   Check(a * b == b * a);
+  // The same values with 32 places take the wide division: quotients agree.
+  Check(a / b == Decimal::Parse(a.ToString(32)) / Decimal::Parse(b.ToString(32)));
   const Decimal product = a * b;
   if (!b.IsZero() && a.FractionDigits() + b.FractionDigits() <= 31 && product.IntegerDigits() < 32) {
     Check(product / b == a);  // exact product, exact quotient

@@ -125,5 +125,19 @@ TEST(Cp866Test, OemLettersBecomeWindowsLetters) {
   EXPECT_EQ(bad, 2u);
 }
 
+TEST(Cp866Test, WindowsCodesGoBackToTheirOemCodes) {
+  for (int c = 0; c < 256; ++c) {
+    const auto oem = WindowsCodeToOem(static_cast<std::uint8_t>(c));
+    if (oem) {
+      EXPECT_EQ(OemCodeToWindows(*oem), c) << c;
+    } else {
+      EXPECT_GE(c, 0x80) << "every ASCII code is the same in OEM";
+    }
+  }
+  EXPECT_EQ(WindowsCodeToOem(0xC0), 0x80);  // А
+  EXPECT_EQ(WindowsCodeToOem(0xB8), 0xF1);  // ё
+  EXPECT_EQ(WindowsCodeToOem('A'), 'A');
+}
+
 }  // namespace
 }  // namespace zelvo
