@@ -21,6 +21,7 @@ enum VxrCheck : int {
   kVxrSplitTooFewRecords = 11,
   kVxrZoneLayout = 12,            // page ranges that overlap or run backwards
   kVxrShadow = 13,            // a shadow area that cannot be walked
+  kVxrDefinitionStream = 14,  // a table definition that does not decode
 };
 
 inline std::string VxrCorruptionText(int check) {

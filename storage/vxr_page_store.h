@@ -91,6 +91,7 @@ class VxrPageStore {
 
   void Trim() { cache_.Trim(); }
   std::size_t CachedPages() const { return cache_.Size(); }
+  std::size_t DirtyPages() const { return cache_.DirtyReferences().size(); }
 
  private:
   VxrPageStore(std::unique_ptr<OsFile> file, bool writable) : file_(std::move(file)), writable_(writable) {}
