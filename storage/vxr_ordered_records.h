@@ -83,7 +83,10 @@ class VxrOrderedRecords {
   virtual VxrLookup Last() = 0;
 };
 
-// The largest record, key part and data part together.
-inline constexpr std::size_t kVxrMaxRecord = 15093;
+// The largest record, key part and data part together: two such records and
+// their child references still fit an inner page below its split limit, so
+// splitting a page always ends. (A limit of 15093 would let a page of two
+// records be split into halves whose parent needs splitting again, forever.)
+inline constexpr std::size_t kVxrMaxRecord = (15094 - 13 - 2 * 4) / 2 - 5;
 
 }  // namespace zelvo

@@ -8,6 +8,7 @@
 #include "runtime/date_time.h"
 #include "runtime/decimal.h"
 #include "storage/declare_fields.h"
+#include "storage/vxr_ordered_records.h"
 #include "tests/storage/vxr_key_test_support.h"
 
 namespace zelvo {
@@ -227,8 +228,8 @@ TEST(VxrKeyResolve, FindsFieldsAndRefusesWhatAKeyCannotBe) {
   ASSERT_EQ(all.code, ErrorCode::Ok);
   EXPECT_EQ(all.keys.back().number, kMaxVxrKeys - 1);
 
-  static constexpr auto kWide = LayOut(std::array{decl::String(15085).Named("WIDE"),
-                                                  decl::String(15084).Named("NARROW")});
+  static constexpr auto kWide = LayOut(std::array{decl::String(kVxrMaxRecord - 8).Named("WIDE"),
+                                                  decl::String(kVxrMaxRecord - 9).Named("NARROW")});
   static constexpr KeyDeclaration kWideKey{"W", "", 0, {{"WIDE"}}};
   static constexpr KeyDeclaration kNarrowKey{"N", "", 0, {{"NARROW"}}};
   EXPECT_EQ(ResolveVxrKeys(kWide, std::span(&kWideKey, 1)).code, ErrorCode::InvalidKeyLength);

@@ -1,0 +1,242 @@
+#include "storage/vxr_tree.h"
+
+#include <gtest/gtest.h>
+
+#include <cstdio>
+#include <filesystem>
+#include <map>
+#include <random>
+#include <string>
+
+#include "storage/faulty_file_system.h"
+#include "storage/vxr_corruption.h"
+#include "storage/vxr_memory_records.h"
+
+namespace zelvo {
+namespace {
+
+using std::string_literals::operator""s;
+
+using Model = std::map<std::string, std::string, bool (*)(const std::string&, const std::string&)>;
+bool KeyLess(const std::string& a, const std::string& b) { return CompareVxrKeys(a, b) < 0; }
+
+// A VXR file in a fresh temporary folder, opened through a chosen file system.
+class VxrTreeTest : public testing::Test {
+ protected:
+  void SetUp() override {
+    dir_ = std::filesystem::temp_directory_path() /
+           ("vxr_tree_" + std::to_string(::getpid()) + "_" +
+            testing::UnitTest::GetInstance()->current_test_info()->name());
+    std::filesystem::remove_all(dir_);
+    std::filesystem::create_directories(dir_);
+    path_ = (dir_ / "T.VXR").string();
+  }
+  void TearDown() override {
+    tree_.reset();
+    store_.reset();
+    std::filesystem::remove_all(dir_);
+  }
+
+  VxrStatus Open(FileSystem& fs = PosixFileSystem(), bool writable = true) {
+    tree_.reset();
+    store_.reset();
+    OpenResult f = fs.Open(path_, {.read = true, .write = writable, .create = writable});
+    if (Failed(f.code)) return {f.code};
+    VxrPageStore::Opened opened = VxrPageStore::Open(std::move(f.file), writable);
+    if (!opened.status.Ok()) return opened.status;
+    store_ = std::move(opened.store);
+    tree_ = std::make_unique<VxrTree>(*store_);
+    return {};
+  }
+
+  // Every record in order, front to back and back to front, against the model.
+  void ExpectContents(const Model& model) {
+    std::size_t count = 0;
+    ASSERT_TRUE(tree_->Check(count).Ok());
+    EXPECT_EQ(count, model.size());
+    auto it = model.begin();
+    for (VxrLookup r = tree_->First(); r.Found(); r = tree_->Next(r.record.key), ++it) {
+      ASSERT_NE(it, model.end());
+      ASSERT_EQ(r.record.key, it->first);
+      ASSERT_EQ(r.record.data, it->second);
+    }
+    EXPECT_EQ(it, model.end());
+    auto back = model.rbegin();
+    for (VxrLookup r = tree_->Last(); r.Found(); r = tree_->Previous(r.record.key), ++back) {
+      ASSERT_NE(back, model.rend());
+      ASSERT_EQ(r.record.key, back->first);
+    }
+    EXPECT_EQ(back, model.rend());
+  }
+
+  std::filesystem::path dir_;
+  std::string path_;
+  std::unique_ptr<VxrPageStore> store_;
+  std::unique_ptr<VxrTree> tree_;
+};
+
+std::string Key(std::uint32_t n) {
+  std::string k = "\x00\x00\x00\x01\xF3"s;
+  for (int i = 3; i >= 0; --i) k.push_back(static_cast<char>(n >> (8 * i)));
+  return k;
+}
+
+TEST_F(VxrTreeTest, ManyRecordsSplitIntoLevelsAndSurviveReopening) {
+  ASSERT_TRUE(Open().Ok());
+  Model model(KeyLess);
+  std::mt19937 random(7);  // 32-bit results
+  for (std::uint32_t i = 0; i < 3000; ++i) {
+    const auto n = static_cast<std::uint32_t>(random() % 100000);
+    const std::string data(20 + random() % 300, static_cast<char>('a' + n % 26));
+    const VxrStatus s = tree_->Insert(Key(n), data);
+    if (model.contains(Key(n))) {
+      EXPECT_EQ(s.code, ErrorCode::CreatesDuplicateKey);
+    } else {
+      ASSERT_TRUE(s.Ok()) << s.corruption;
+      model.emplace(Key(n), data);
+    }
+    if (i % 500 == 499) {
+      ASSERT_TRUE(tree_->Write().Ok());
+    }
+  }
+  ASSERT_TRUE(tree_->Write().Ok());
+  VxrPage* root = nullptr;
+  ASSERT_TRUE(store_->Load(store_->Header().root, root).Ok());
+  EXPECT_GE(root->level, 1);
+  ExpectContents(model);
+
+  ASSERT_TRUE(Open().Ok());
+  ExpectContents(model);
+  // Erase most of them, from the front (parent copies change) and at random.
+  std::size_t erased = 0;
+  for (auto it = model.begin(); it != model.end() && erased < 2500; ++erased) {
+    ASSERT_TRUE(tree_->Erase(it->first).Ok());
+    it = model.erase(it);
+    if (erased % 7 == 0 && it != model.end()) std::advance(it, 1);
+    if (erased % 400 == 0) {
+      ASSERT_TRUE(tree_->Write().Ok());
+    }
+  }
+  ASSERT_TRUE(tree_->Write().Ok());
+  ExpectContents(model);
+  ASSERT_TRUE(Open().Ok());
+  ExpectContents(model);
+  for (auto it = model.begin(); it != model.end(); it = model.erase(it)) {
+    ASSERT_TRUE(tree_->Erase(it->first).Ok());
+  }
+  ASSERT_TRUE(tree_->Write().Ok());
+  ASSERT_TRUE(Open().Ok());
+  ExpectContents(model);
+  EXPECT_EQ(store_->Header().UsedEnd(), VxrPageOffset(1));  // one empty root is left
+}
+
+TEST_F(VxrTreeTest, LookupsAndUpdates) {
+  ASSERT_TRUE(Open().Ok());
+  EXPECT_EQ(tree_->First().status.code, ErrorCode::RecordNotFound);
+  EXPECT_EQ(tree_->Erase("x").code, ErrorCode::RecordNotFound);
+  EXPECT_EQ(tree_->Update("x", "").code, ErrorCode::RecordNotFound);
+  for (std::uint32_t n = 10; n < 1000; n += 10) ASSERT_TRUE(tree_->Insert(Key(n), std::string(200, 'd')).Ok());
+  EXPECT_EQ(tree_->LowerBound(Key(15)).record.key, Key(20));
+  EXPECT_EQ(tree_->LowerBound(Key(20)).record.key, Key(20));
+  EXPECT_EQ(tree_->Next(Key(20)).record.key, Key(30));
+  EXPECT_EQ(tree_->Previous(Key(20)).record.key, Key(10));
+  EXPECT_EQ(tree_->Previous(Key(10)).status.code, ErrorCode::RecordNotFound);
+  EXPECT_EQ(tree_->Next(Key(990)).status.code, ErrorCode::RecordNotFound);
+  EXPECT_EQ(tree_->Find(Key(15)).status.code, ErrorCode::RecordNotFound);
+  ASSERT_TRUE(tree_->Update(Key(10), std::string(3000, 'u')).Ok());  // the first record grows
+  EXPECT_EQ(tree_->Find(Key(10)).record.data.size(), 3000u);
+  EXPECT_EQ(tree_->Insert(Key(5), std::string(kVxrMaxRecord, 'x')).corruption, kVxrRecordTooLarge);
+  ASSERT_TRUE(tree_->Insert(Key(5), std::string(kVxrMaxRecord - Key(5).size(), 'x')).Ok());
+  ASSERT_TRUE(tree_->Insert(Key(6), std::string(kVxrMaxRecord - Key(6).size(), 'y')).Ok());
+  ASSERT_TRUE(tree_->Write().Ok());
+  std::size_t count = 0;
+  ASSERT_TRUE(tree_->Check(count).Ok());
+  EXPECT_EQ(count, 101u);
+}
+
+// A write that fails at any point leaves a file holding exactly the records
+// of the last commit: the old ones before the header is rewritten, the new
+// ones after it.
+TEST_F(VxrTreeTest, FailedWriteAtEveryPointLeavesACommittedState) {
+  ASSERT_TRUE(Open().Ok());
+  Model before(KeyLess);
+  for (std::uint32_t n = 0; n < 400; ++n) {
+    before.emplace(Key(n * 2), std::string(60, static_cast<char>('a' + n % 26)));
+    ASSERT_TRUE(tree_->Insert(Key(n * 2), before[Key(n * 2)]).Ok());
+  }
+  ASSERT_TRUE(tree_->Write().Ok());
+  Model after = before;
+  const std::string saved = path_ + ".saved";
+  std::filesystem::copy_file(path_, saved);
+
+  bool sawOld = false, sawNew = false;
+  for (std::uint64_t failAt = 1;; ++failAt) {
+    std::filesystem::copy_file(saved, path_, std::filesystem::copy_options::overwrite_existing);
+    FaultyFileSystem faulty;
+    faulty.plan.failWrite = failAt;
+    faulty.plan.shortWriteBytes = 100;
+    ASSERT_TRUE(Open(faulty).Ok());
+    after = before;
+    for (std::uint32_t n = 0; n < 60; ++n) {  // new pages, changed pages, a new root
+      after.emplace(Key(n * 2 + 1), std::string(300, 'n'));
+      ASSERT_TRUE(tree_->Insert(Key(n * 2 + 1), after[Key(n * 2 + 1)]).Ok());
+    }
+    for (std::uint32_t n = 300; n < 400; ++n) {  // freed pages
+      after.erase(Key(n * 2));
+      ASSERT_TRUE(tree_->Erase(Key(n * 2)).Ok());
+    }
+    const VxrStatus written = tree_->Write();
+    const bool failed = faulty.WritesSeen() >= failAt;
+    if (!failed) {
+      ASSERT_TRUE(written.Ok());
+      break;
+    }
+    EXPECT_FALSE(written.Ok()) << failAt;
+    const VxrStatus reopened = Open();  // the real file system: repairs what is left
+    ASSERT_TRUE(reopened.Ok()) << failAt << " " << Number(reopened.code) << " " << reopened.corruption;
+    std::size_t count = 0;
+    ASSERT_TRUE(tree_->Check(count).Ok()) << failAt;
+    if (count == before.size()) {
+      sawOld = true;
+      ExpectContents(before);
+    } else {
+      sawNew = true;
+      ExpectContents(after);
+    }
+    if (failAt == 1) {
+      EXPECT_EQ(count, before.size());
+    }
+  }
+  EXPECT_TRUE(sawOld);
+  EXPECT_TRUE(sawNew);
+  std::filesystem::remove(saved);
+}
+
+TEST_F(VxrTreeTest, ForeignAndDamagedFiles) {
+  struct Case {
+    const char* what;
+    std::string bytes;
+    ErrorCode code;
+  };
+  std::string header(512, '\0');
+  header.replace(14, 4, "qUiL");
+  header[4] = 0x00;
+  header[5] = 0x02;
+  std::string backwards = header;
+  backwards[32 + 4] = 5;  // zone 1 starts above its end
+  const Case cases[] = {
+      {"short", "qUiL", ErrorCode::InvalidDataFile},
+      {"no signature", std::string(600, 'x'), ErrorCode::InvalidDataFile},
+      {"zones running backwards", backwards, ErrorCode::FileSystemError},
+  };
+  for (const Case& c : cases) {
+    std::FILE* f = std::fopen(path_.c_str(), "wb");
+    std::fwrite(c.bytes.data(), 1, c.bytes.size(), f);
+    std::fclose(f);
+    EXPECT_EQ(Open().code, c.code) << c.what;
+    EXPECT_EQ(std::filesystem::file_size(path_), c.bytes.size()) << c.what;  // not written
+  }
+}
+
+}  // namespace
+}  // namespace zelvo
