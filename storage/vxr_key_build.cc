@@ -1,5 +1,6 @@
 #include "storage/vxr_key_build.h"
 
+#include <algorithm>
 #include <span>
 
 #include "storage/sort_store.h"
@@ -8,8 +9,7 @@
 namespace zelvo {
 namespace {
 
-constexpr int kCheckDataRecordKey = 4303;
-constexpr int kCheckSortedItem = 4304;
+constexpr int kCheckSortedItem = 4303;
 
 std::span<const std::uint8_t> Bytes(std::string_view text) {
   return {reinterpret_cast<const std::uint8_t*>(text.data()), text.size()};
@@ -70,7 +70,7 @@ class KeyBuilder {
         if (!met.Found()) return Stop(met.status, batchStart);
         const std::optional<std::uint32_t> number = DataRecordNumber(met.record.key);
         if (!number) break;  // past the table's data records
-        if (inBatch == hooks_.batchRecords) {
+        if (inBatch == std::max<std::size_t>(1, hooks_.batchRecords)) {
           more = true;
           break;
         }

@@ -58,7 +58,7 @@ struct VxrBuildHooks {
   std::function<ErrorCode()> checkpoint;
   // The build's progress in percent, each time it changes; false cancels.
   std::function<bool(int percent)> progress;
-  std::size_t batchRecords = 4096;
+  std::size_t batchRecords = 4096;  // 0 counts as 1
   std::string sortDirectory;  // the sort store's temporary directory; empty: the system's
 };
 
