@@ -70,9 +70,9 @@ std::optional<std::string_view> PatternBody(std::string_view text, bool& blank, 
 }
 
 template <class T>
-bool Store(std::optional<T> parsed, Spec& spec) {
+bool Store(std::optional<T> parsed, Layout& layout) {
   if (!parsed) return false;
-  spec = std::move(*parsed);
+  layout = std::move(*parsed);
   return true;
 }
 
@@ -90,19 +90,19 @@ std::optional<Picture> Picture::Parse(std::string_view text, PictureError* error
   switch (text[1] & ~0x20) {
     case 'N':
       picture.kind_ = PictureKind::Numeric;
-      ok = Store(ParseNumeric(in, picture.width_, error), picture.spec_);
+      ok = Store(ParseNumeric(in, picture.width_, error), picture.layout_);
       break;
     case 'E':
       picture.kind_ = PictureKind::Scientific;
-      ok = Store(ParseScientific(in, picture.width_, error), picture.spec_);
+      ok = Store(ParseScientific(in, picture.width_, error), picture.layout_);
       break;
     case 'D':
       picture.kind_ = PictureKind::Date;
-      ok = Store(ParseDate(in, picture.width_, error), picture.spec_);
+      ok = Store(ParseDate(in, picture.width_, error), picture.layout_);
       break;
     case 'T':
       picture.kind_ = PictureKind::Time;
-      ok = Store(ParseTime(in, picture.width_, error), picture.spec_);
+      ok = Store(ParseTime(in, picture.width_, error), picture.layout_);
       break;
     case 'S': {
       picture.kind_ = PictureKind::String;
@@ -121,11 +121,11 @@ std::optional<Picture> Picture::Parse(std::string_view text, PictureError* error
         Fail(error, 2, "the pattern is longer than " + std::to_string(kMaxWidth));
         return std::nullopt;
       }
-      ok = pattern ? Store(ParsePattern(*body, 2, error), picture.spec_)
-                   : Store(ParseKeyIn(*body, 2, error), picture.spec_);
+      ok = pattern ? Store(ParsePattern(*body, 2, error), picture.layout_)
+                   : Store(ParseKeyIn(*body, 2, error), picture.layout_);
       if (!ok) return std::nullopt;
       picture.width_ = pattern ? static_cast<int>(body->size())
-                               : static_cast<int>(std::get<KeyInSpec>(picture.spec_).slots.size());
+                               : static_cast<int>(std::get<KeyInLayout>(picture.layout_).slots.size());
       return picture;
     }
     default:
@@ -145,25 +145,25 @@ std::string Picture::Format(const Decimal& value) const {
   const std::string blanks(static_cast<std::size_t>(width_), ' ');
   switch (kind_) {
     case PictureKind::Numeric: {
-      const auto& spec = std::get<NumericSpec>(spec_);
-      if (blankWhenZero_ && value.Round(spec.decimals).IsZero()) return blanks;
-      return FormatNumeric(spec, width_, value);
+      const auto& layout = std::get<NumericLayout>(layout_);
+      if (blankWhenZero_ && value.Round(layout.decimals).IsZero()) return blanks;
+      return FormatNumeric(layout, width_, value);
     }
     case PictureKind::Scientific:
       if (blankWhenZero_ && value.IsZero()) return blanks;
-      return FormatScientific(std::get<ScientificSpec>(spec_), width_, value);
+      return FormatScientific(std::get<ScientificLayout>(layout_), width_, value);
     case PictureKind::Date:
     case PictureKind::Time: {
-      const auto& spec = std::get<CalendarSpec>(spec_);
+      const auto& layout = std::get<CalendarLayout>(layout_);
       std::int64_t v = value.Int().ToInt64();
-      bool shown = spec.isDate ? v >= kFirstDay && v <= kLastDay : v != 0;
+      bool shown = layout.isDate ? v >= kFirstDay && v <= kLastDay : v != 0;
       if (blankWhenZero_ && !shown) return blanks;
-      return FormatCalendar(spec, width_, v);
+      return FormatCalendar(layout, width_, v);
     }
     case PictureKind::Pattern: {
       std::string digits = IntegerDigits(value);
       if (blankWhenZero_ && digits == "0") return blanks;
-      return FormatPattern(std::get<PatternSpec>(spec_), digits);
+      return FormatPattern(std::get<PatternLayout>(layout_), digits);
     }
     case PictureKind::String:
     case PictureKind::KeyIn:
@@ -183,14 +183,14 @@ std::string Picture::FormatText(std::string_view value) const {
     }
     case PictureKind::KeyIn:
       if (blankWhenZero_ && TrimBlanks(value).empty()) return blanks;
-      return FormatKeyIn(std::get<KeyInSpec>(spec_), value);
+      return FormatKeyIn(std::get<KeyInLayout>(layout_), value);
     case PictureKind::Pattern: {
       std::string digits;
       for (char c : value)
         if (IsDigit(c) && !(digits.empty() && c == '0')) digits += c;
       if (digits.empty()) digits = "0";
       if (blankWhenZero_ && digits == "0") return blanks;
-      return FormatPattern(std::get<PatternSpec>(spec_), digits);
+      return FormatPattern(std::get<PatternLayout>(layout_), digits);
     }
     default:
       return Format(Decimal::Parse(value));
@@ -202,8 +202,8 @@ std::optional<PictureValue> Picture::Deformat(std::string_view typed, PictureErr
   switch (kind_) {
     case PictureKind::Numeric:
     case PictureKind::Scientific: {
-      auto number = kind_ == PictureKind::Numeric ? DeformatNumeric(std::get<NumericSpec>(spec_), typed, error)
-                                                  : DeformatScientific(std::get<ScientificSpec>(spec_), typed, error);
+      auto number = kind_ == PictureKind::Numeric ? DeformatNumeric(std::get<NumericLayout>(layout_), typed, error)
+                                                  : DeformatScientific(std::get<ScientificLayout>(layout_), typed, error);
       if (!number) return std::nullopt;
       value.number = *number;
       value.text = number->ToString();
@@ -211,14 +211,14 @@ std::optional<PictureValue> Picture::Deformat(std::string_view typed, PictureErr
     }
     case PictureKind::Date:
     case PictureKind::Time: {
-      auto number = DeformatCalendar(std::get<CalendarSpec>(spec_), typed, error);
+      auto number = DeformatCalendar(std::get<CalendarLayout>(layout_), typed, error);
       if (!number) return std::nullopt;
       value.number = *number;
       value.text = std::to_string(*number);
       return value;
     }
     case PictureKind::Pattern: {
-      auto digits = DeformatPattern(std::get<PatternSpec>(spec_), typed, error);
+      auto digits = DeformatPattern(std::get<PatternLayout>(layout_), typed, error);
       if (!digits) return std::nullopt;
       // A pattern longer than a Decimal's integer digits keeps its full value in the text only.
       std::string_view significant = *digits;
@@ -235,7 +235,7 @@ std::optional<PictureValue> Picture::Deformat(std::string_view typed, PictureErr
       break;
     }
     case PictureKind::KeyIn: {
-      auto text = DeformatKeyIn(std::get<KeyInSpec>(spec_), typed, error);
+      auto text = DeformatKeyIn(std::get<KeyInLayout>(layout_), typed, error);
       if (!text) return std::nullopt;
       value.text = std::move(*text);
       break;

@@ -117,7 +117,7 @@ class Picture {
   int width_ = 0;
   bool blankWhenZero_ = false;
   std::string text_;
-  picture_detail::Spec spec_;
+  picture_detail::Layout layout_;
 };
 
 }  // namespace zelvo

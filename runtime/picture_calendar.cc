@@ -35,20 +35,20 @@ bool IsNumberPart(Item::Part part) {
          part == Item::MonthName;
 }
 
-void AddLiteral(CalendarSpec& spec, std::string text) {
+void AddLiteral(CalendarLayout& layout, std::string text) {
   if (text.empty()) return;
   // Letter runs of literals ("г." of a long date) are skipped when reading typed text.
   for (std::size_t i = 0; i < text.size();) {
     std::size_t j = i;
     while (j < text.size() && IsWordCode(text[j])) ++j;
-    if (j > i) spec.literalWords.push_back(text.substr(i, j - i)), i = j;
+    if (j > i) layout.literalWords.push_back(text.substr(i, j - i)), i = j;
     else ++i;
   }
-  spec.items.push_back({Item::Literal, Item::Zero, static_cast<int>(text.size()), std::move(text)});
+  layout.items.push_back({Item::Literal, Item::Zero, static_cast<int>(text.size()), std::move(text)});
 }
 
-void AddField(CalendarSpec& spec, Item::Part part, Item::Lead lead, int width) {
-  spec.items.push_back({part, lead, width, {}});
+void AddField(CalendarLayout& layout, Item::Part part, Item::Lead lead, int width) {
+  layout.items.push_back({part, lead, width, {}});
 }
 
 std::size_t LongestOf(const auto& texts) {
@@ -58,7 +58,7 @@ std::size_t LongestOf(const auto& texts) {
 }
 
 // The fixed forms of picture numbers 1..16 (dates) and 1..6 (times).
-void BuildFixedForm(CalendarSpec& spec, std::string_view form, char separator) {
+void BuildFixedForm(CalendarLayout& layout, std::string_view form, char separator) {
   struct Token {
     std::string_view text;
     Item::Part part;
@@ -76,18 +76,18 @@ void BuildFixedForm(CalendarSpec& spec, std::string_view form, char separator) {
       {"mm", Item::Minute, Item::Zero, 2}, {"ss", Item::Second, Item::Zero, 2},
       {"PP", Item::AmPm, Item::Zero, 2},
   };
-  std::span<const Token> tokens = spec.isDate ? std::span<const Token>(dateTokens) : std::span<const Token>(timeTokens);
-  const char placeholder = spec.isDate ? '/' : ':';
+  std::span<const Token> tokens = layout.isDate ? std::span<const Token>(dateTokens) : std::span<const Token>(timeTokens);
+  const char placeholder = layout.isDate ? '/' : ':';
   while (!form.empty()) {
     auto token = std::find_if(tokens.begin(), tokens.end(),
                               [&](const Token& t) { return form.substr(0, t.text.size()) == t.text; });
     if (token != tokens.end()) {
-      AddField(spec, token->part, token->lead, token->width);
+      AddField(layout, token->part, token->lead, token->width);
       form.remove_prefix(token->text.size());
       continue;
     }
     char c = form.front();
-    AddLiteral(spec, std::string(1, c == placeholder && separator ? separator : c));
+    AddLiteral(layout, std::string(1, c == placeholder && separator ? separator : c));
     form.remove_prefix(1);
   }
 }
@@ -95,11 +95,11 @@ void BuildFixedForm(CalendarSpec& spec, std::string_view form, char separator) {
 // A regional date format: d dd ddd dddd, M MM MMM MMMM, y yy yyyy, 'quoted
 // text' ('' inside a quote or outside is one quote), g (era, shown as nothing);
 // an unquoted "/" takes the picture's separator when one is given.
-void BuildRegionalDate(CalendarSpec& spec, std::string_view format, char separator) {
-  const int monthAbbrevWidth = static_cast<int>(LongestOf(spec.monthAbbreviations));
-  const int monthNameWidth = static_cast<int>(LongestOf(spec.monthNames));
+void BuildRegionalDate(CalendarLayout& layout, std::string_view format, char separator) {
+  const int monthAbbrevWidth = static_cast<int>(LongestOf(layout.monthAbbreviations));
+  const int monthNameWidth = static_cast<int>(LongestOf(layout.monthNames));
   std::string literal;
-  auto flush = [&] { AddLiteral(spec, std::move(literal)), literal.clear(); };
+  auto flush = [&] { AddLiteral(layout, std::move(literal)), literal.clear(); };
   for (std::size_t i = 0; i < format.size();) {
     char c = format[i];
     if (c == '\'') {
@@ -121,15 +121,15 @@ void BuildRegionalDate(CalendarSpec& spec, std::string_view format, char separat
       flush();
       int r = static_cast<int>(std::min<std::size_t>(run, 4));
       if (c == 'd') {
-        if (r <= 2) AddField(spec, Item::Day, r == 1 ? Item::Natural : Item::Zero, 2);
-        else AddField(spec, r == 3 ? Item::WeekdayAbbrev : Item::WeekdayName, Item::Natural,
+        if (r <= 2) AddField(layout, Item::Day, r == 1 ? Item::Natural : Item::Zero, 2);
+        else AddField(layout, r == 3 ? Item::WeekdayAbbrev : Item::WeekdayName, Item::Natural,
                       r == 3 ? 3 : static_cast<int>(LongestOf(kWeekdayNames)));
       } else if (c == 'M') {
-        if (r <= 2) AddField(spec, Item::Month, r == 1 ? Item::Natural : Item::Zero, 2);
-        else AddField(spec, r == 3 ? Item::MonthAbbrev : Item::MonthName, Item::Natural,
+        if (r <= 2) AddField(layout, Item::Month, r == 1 ? Item::Natural : Item::Zero, 2);
+        else AddField(layout, r == 3 ? Item::MonthAbbrev : Item::MonthName, Item::Natural,
                       r == 3 ? monthAbbrevWidth : monthNameWidth);
       } else {
-        AddField(spec, Item::Year, Item::Zero, r <= 2 ? 2 : 4);
+        AddField(layout, Item::Year, Item::Zero, r <= 2 ? 2 : 4);
       }
     } else if (c != 'g') {
       literal.append(run, c == '/' && separator ? separator : c);
@@ -141,31 +141,31 @@ void BuildRegionalDate(CalendarSpec& spec, std::string_view format, char separat
 
 // The regional time: hours and minutes (and seconds), the sTime separator
 // unless the picture gives one, AM/PM texts after a blank on a 12-hour clock.
-void BuildRegionalTime(CalendarSpec& spec, const RegionalSettings& regional, bool seconds, char separator) {
+void BuildRegionalTime(CalendarLayout& layout, const RegionalSettings& regional, bool seconds, char separator) {
   bool clock24 = regional.iTime == 1;
   std::string between = separator ? std::string(1, separator) : regional.sTime;
-  AddField(spec, clock24 ? Item::Hour : Item::Hour12, regional.iTLzero ? Item::Zero : Item::Fill, 2);
-  AddLiteral(spec, between);
-  AddField(spec, Item::Minute, Item::Zero, 2);
+  AddField(layout, clock24 ? Item::Hour : Item::Hour12, regional.iTLzero ? Item::Zero : Item::Fill, 2);
+  AddLiteral(layout, between);
+  AddField(layout, Item::Minute, Item::Zero, 2);
   if (seconds) {
-    AddLiteral(spec, between);
-    AddField(spec, Item::Second, Item::Zero, 2);
+    AddLiteral(layout, between);
+    AddField(layout, Item::Second, Item::Zero, 2);
   }
-  spec.am = regional.s1159;
-  spec.pm = regional.s2359;
-  int width = static_cast<int>(std::max(spec.am.size(), spec.pm.size()));
+  layout.am = regional.s1159;
+  layout.pm = regional.s2359;
+  int width = static_cast<int>(std::max(layout.am.size(), layout.pm.size()));
   if (!clock24 && width > 0) {
-    AddLiteral(spec, " ");
-    AddField(spec, Item::AmPm, Item::Zero, width);
+    AddLiteral(layout, " ");
+    AddField(layout, Item::AmPm, Item::Zero, width);
   }
 }
 
 // Fill, picture number and separator, shared by date and time pictures.
-bool ParseCommon(Cursor& in, CalendarSpec& spec, int maxNumber, int& number, char& separator,
+bool ParseCommon(Cursor& in, CalendarLayout& layout, int maxNumber, int& number, char& separator,
                  PictureError* error) {
   if (in.PeekIs('0') || in.PeekIs('_') || in.PeekIs('*')) {
     char fill = in.Next();
-    spec.fill = fill == '_' ? ' ' : fill;
+    layout.fill = fill == '_' ? ' ' : fill;
   }
   std::size_t at = in.pos();
   auto parsed = in.TakeNumber(maxNumber, error, "the picture number");
@@ -184,9 +184,9 @@ bool ParseCommon(Cursor& in, CalendarSpec& spec, int maxNumber, int& number, cha
   return true;
 }
 
-int Width(const CalendarSpec& spec) {
+int Width(const CalendarLayout& layout) {
   int width = 0;
-  for (const Item& item : spec.items) width += item.width;
+  for (const Item& item : layout.items) width += item.width;
   return width;
 }
 
@@ -214,7 +214,7 @@ bool SameWord(std::string_view a, std::string_view b) {
   return a.size() == b.size() && Locale().ToUpper(a) == Locale().ToUpper(b);
 }
 
-std::vector<Run> Runs(const CalendarSpec& spec, std::string_view typed) {
+std::vector<Run> Runs(const CalendarLayout& layout, std::string_view typed) {
   std::vector<Run> runs;
   for (std::size_t i = 0; i < typed.size();) {
     bool digits = IsDigit(typed[i]);
@@ -225,7 +225,7 @@ std::vector<Run> Runs(const CalendarSpec& spec, std::string_view typed) {
     std::size_t j = i;
     while (j < typed.size() && (digits ? IsDigit(typed[j]) : IsWordCode(typed[j]))) ++j;
     std::string_view text = typed.substr(i, j - i);
-    bool literal = !digits && std::any_of(spec.literalWords.begin(), spec.literalWords.end(),
+    bool literal = !digits && std::any_of(layout.literalWords.begin(), layout.literalWords.end(),
                                           [&](const std::string& w) { return SameWord(w, text); });
     if (!literal) runs.push_back({text, i, digits});
     i = j;
@@ -234,14 +234,14 @@ std::vector<Run> Runs(const CalendarSpec& spec, std::string_view typed) {
 }
 
 // 1..12 for a month name, an abbreviation, or a word that begins like one; 0 if none.
-int MatchMonth(const CalendarSpec& spec, std::string_view word) {
+int MatchMonth(const CalendarLayout& layout, std::string_view word) {
   for (int m = 0; m < 12; ++m)
-    if (SameWord(word, spec.monthNames[m]) || SameWord(word, spec.monthAbbreviations[m])) return m + 1;
+    if (SameWord(word, layout.monthNames[m]) || SameWord(word, layout.monthAbbreviations[m])) return m + 1;
   if (word.size() < 3) return 0;
   for (int m = 0; m < 12; ++m) {
-    std::string_view name = spec.monthNames[m];
+    std::string_view name = layout.monthNames[m];
     if (name.size() >= word.size() && SameWord(word, name.substr(0, word.size()))) return m + 1;
-    if (SameWord(word.substr(0, 3), spec.monthAbbreviations[m])) return m + 1;
+    if (SameWord(word.substr(0, 3), layout.monthAbbreviations[m])) return m + 1;
   }
   return 0;
 }
@@ -262,14 +262,14 @@ struct Parts {
   bool am = false, pm = false;
 };
 
-bool ReadParts(const CalendarSpec& spec, std::string_view typed, Parts& parts, bool& any, PictureError* error) {
-  std::vector<Run> runs = Runs(spec, typed);
+bool ReadParts(const CalendarLayout& layout, std::string_view typed, Parts& parts, bool& any, PictureError* error) {
+  std::vector<Run> runs = Runs(layout, typed);
   // AM/PM words may stand anywhere in a time.
-  if (!spec.isDate) {
+  if (!layout.isDate) {
     std::erase_if(runs, [&](const Run& r) {
       if (r.digits) return false;
-      bool am = SameWord(r.text, spec.am) || SameWord(r.text, "AM") || SameWord(r.text, "A");
-      bool pm = SameWord(r.text, spec.pm) || SameWord(r.text, "PM") || SameWord(r.text, "P");
+      bool am = SameWord(r.text, layout.am) || SameWord(r.text, "AM") || SameWord(r.text, "A");
+      bool pm = SameWord(r.text, layout.pm) || SameWord(r.text, "PM") || SameWord(r.text, "P");
       parts.am = parts.am || am;
       parts.pm = parts.pm || (pm && !am);
       return am || pm;
@@ -278,7 +278,7 @@ bool ReadParts(const CalendarSpec& spec, std::string_view typed, Parts& parts, b
   }
   any = !runs.empty() || parts.am || parts.pm;
   std::vector<const Item*> fields;
-  for (const Item& item : spec.items)
+  for (const Item& item : layout.items)
     if (item.part != Item::Literal && item.part != Item::AmPm) fields.push_back(&item);
   std::size_t next = 0;
   for (std::size_t f = 0; f < fields.size(); ++f) {
@@ -290,8 +290,8 @@ bool ReadParts(const CalendarSpec& spec, std::string_view typed, Parts& parts, b
     if (next >= runs.size()) break;
     Run& run = runs[next];
     if (!run.digits) {
-      int month = item.part == Item::MonthAbbrev || item.part == Item::MonthName ? MatchMonth(spec, run.text) : 0;
-      if (month == 0) return Fail(error, run.offset, spec.isDate && (item.part == Item::MonthAbbrev || item.part == Item::MonthName)
+      int month = item.part == Item::MonthAbbrev || item.part == Item::MonthName ? MatchMonth(layout, run.text) : 0;
+      if (month == 0) return Fail(error, run.offset, layout.isDate && (item.part == Item::MonthAbbrev || item.part == Item::MonthName)
                                                          ? "unknown month" : "a number expected");
       parts.month = month;
       ++next;
@@ -315,7 +315,7 @@ bool ReadParts(const CalendarSpec& spec, std::string_view typed, Parts& parts, b
     switch (item.part) {
       case Item::Day: parts.day = n; break;
       case Item::Month: case Item::MonthAbbrev: case Item::MonthName: parts.month = n; break;
-      case Item::Year: parts.year = digits.size() <= 2 ? ExpandTwoDigitYear(n, spec.windowShift) : n; break;
+      case Item::Year: parts.year = digits.size() <= 2 ? ExpandTwoDigitYear(n, layout.windowShift) : n; break;
       case Item::Hour: case Item::Hour12: parts.hour = n; break;
       case Item::Minute: parts.minute = n; break;
       case Item::Second: parts.second = n; break;
@@ -328,51 +328,51 @@ bool ReadParts(const CalendarSpec& spec, std::string_view typed, Parts& parts, b
 
 }  // namespace
 
-std::optional<CalendarSpec> ParseDate(Cursor& in, int& width, PictureError* error) {
-  CalendarSpec spec;
+std::optional<CalendarLayout> ParseDate(Cursor& in, int& width, PictureError* error) {
+  CalendarLayout layout;
   int number = 0;
   char separator = 0;
-  if (!ParseCommon(in, spec, 18, number, separator, error)) return std::nullopt;
+  if (!ParseCommon(in, layout, 18, number, separator, error)) return std::nullopt;
   if (in.PeekIs('>') || in.PeekIs('<')) {
     std::size_t at = in.pos();
     int sign = in.Next() == '>' ? 1 : -1;
     std::string_view rest = in.Rest();
     if (rest.size() < 2 || !IsDigit(rest[0]) || !IsDigit(rest[1]))
       return Fail(error, at, "two digits must follow the window shift"), std::nullopt;
-    spec.windowShift = sign * ((in.Next() - '0') * 10 + (in.Next() - '0'));
+    layout.windowShift = sign * ((in.Next() - '0') * 10 + (in.Next() - '0'));
   }
   const LocaleTables& locale = Locale();
-  spec.monthNames = locale.monthNames;
-  spec.monthAbbreviations = locale.monthAbbreviations;
-  if (number <= 16) BuildFixedForm(spec, kDateForms[number - 1], separator);
-  else BuildRegionalDate(spec, number == 17 ? locale.regional.sShortDate : locale.regional.sLongDate, separator);
-  width = Width(spec);
+  layout.monthNames = locale.monthNames;
+  layout.monthAbbreviations = locale.monthAbbreviations;
+  if (number <= 16) BuildFixedForm(layout, kDateForms[number - 1], separator);
+  else BuildRegionalDate(layout, number == 17 ? locale.regional.sShortDate : locale.regional.sLongDate, separator);
+  width = Width(layout);
   if (width < 1 || width > kMaxWidth) return Fail(error, 2, "the regional date format gives no usable width"), std::nullopt;
-  return spec;
+  return layout;
 }
 
-std::optional<CalendarSpec> ParseTime(Cursor& in, int& width, PictureError* error) {
-  CalendarSpec spec;
-  spec.isDate = false;
+std::optional<CalendarLayout> ParseTime(Cursor& in, int& width, PictureError* error) {
+  CalendarLayout layout;
+  layout.isDate = false;
   int number = 0;
   char separator = 0;
-  if (!ParseCommon(in, spec, 8, number, separator, error)) return std::nullopt;
+  if (!ParseCommon(in, layout, 8, number, separator, error)) return std::nullopt;
   const LocaleTables& locale = Locale();
-  spec.am = locale.am;
-  spec.pm = locale.pm;
-  if (number <= 6) BuildFixedForm(spec, kTimeForms[number - 1], separator);
-  else BuildRegionalTime(spec, locale.regional, number == 8, separator);
-  width = Width(spec);
+  layout.am = locale.am;
+  layout.pm = locale.pm;
+  if (number <= 6) BuildFixedForm(layout, kTimeForms[number - 1], separator);
+  else BuildRegionalTime(layout, locale.regional, number == 8, separator);
+  width = Width(layout);
   if (width > kMaxWidth) return Fail(error, 2, "the regional time format gives no usable width"), std::nullopt;
-  return spec;
+  return layout;
 }
 
-std::string FormatCalendar(const CalendarSpec& spec, int width, std::int64_t value) {
-  if (!spec.isDate && value == kNoTime) value = 1;  // no time shows as midnight
-  bool valid = spec.isDate ? value >= kFirstDay && value <= kLastDay : value >= 1 && value <= kLastTime;
+std::string FormatCalendar(const CalendarLayout& layout, int width, std::int64_t value) {
+  if (!layout.isDate && value == kNoTime) value = 1;  // no time shows as midnight
+  bool valid = layout.isDate ? value >= kFirstDay && value <= kLastDay : value >= 1 && value <= kLastTime;
   auto v = static_cast<std::int32_t>(valid ? value : 0);
   std::string out;
-  for (const Item& item : spec.items) {
+  for (const Item& item : layout.items) {
     if (item.part == Item::Literal) {
       out += item.literal;
       continue;
@@ -383,20 +383,20 @@ std::string FormatCalendar(const CalendarSpec& spec, int width, std::int64_t val
     }
     int hour = Hour(v);
     switch (item.part) {
-      case Item::Day: out += TwoDigits(Day(v), item.lead, spec.fill); break;
-      case Item::Month: out += TwoDigits(Month(v), item.lead, spec.fill); break;
+      case Item::Day: out += TwoDigits(Day(v), item.lead, layout.fill); break;
+      case Item::Month: out += TwoDigits(Month(v), item.lead, layout.fill); break;
       case Item::Year:
         out += item.width == 4 ? std::to_string(Year(v)) : TwoDigits(Year(v) % 100, Item::Zero, ' ');
         break;
-      case Item::Hour: out += TwoDigits(hour, item.lead, spec.fill); break;
-      case Item::Hour12: out += TwoDigits(hour % 12 == 0 ? 12 : hour % 12, item.lead, spec.fill); break;
-      case Item::Minute: out += TwoDigits(Minute(v), item.lead, spec.fill); break;
-      case Item::Second: out += TwoDigits(Second(v), item.lead, spec.fill); break;
-      case Item::AmPm: out += Fitted(hour < 12 ? spec.am : spec.pm, item.width); break;
+      case Item::Hour: out += TwoDigits(hour, item.lead, layout.fill); break;
+      case Item::Hour12: out += TwoDigits(hour % 12 == 0 ? 12 : hour % 12, item.lead, layout.fill); break;
+      case Item::Minute: out += TwoDigits(Minute(v), item.lead, layout.fill); break;
+      case Item::Second: out += TwoDigits(Second(v), item.lead, layout.fill); break;
+      case Item::AmPm: out += Fitted(hour < 12 ? layout.am : layout.pm, item.width); break;
       default: {
         std::string_view text;
-        if (item.part == Item::MonthAbbrev) text = spec.monthAbbreviations[Month(v) - 1];
-        else if (item.part == Item::MonthName) text = spec.monthNames[Month(v) - 1];
+        if (item.part == Item::MonthAbbrev) text = layout.monthAbbreviations[Month(v) - 1];
+        else if (item.part == Item::MonthName) text = layout.monthNames[Month(v) - 1];
         else if (item.part == Item::WeekdayName) text = kWeekdayNames[v % 7];  // day 4 was a Thursday
         else text = kWeekdayNames[v % 7].substr(0, 3);
         text = text.substr(0, static_cast<std::size_t>(item.width));
@@ -407,14 +407,14 @@ std::string FormatCalendar(const CalendarSpec& spec, int width, std::int64_t val
   return Fitted(out, width);  // natural items leave room at the end
 }
 
-std::optional<std::int32_t> DeformatCalendar(const CalendarSpec& spec, std::string_view typed,
+std::optional<std::int32_t> DeformatCalendar(const CalendarLayout& layout, std::string_view typed,
                                              PictureError* error) {
   Parts parts;
   bool any = false;
-  if (!ReadParts(spec, typed, parts, any, error)) return std::nullopt;
-  if (!any) return spec.isDate ? kNoDate : kNoTime;
-  if (spec.isDate) {
-    bool hasDay = std::any_of(spec.items.begin(), spec.items.end(), [](const Item& i) { return i.part == Item::Day; });
+  if (!ReadParts(layout, typed, parts, any, error)) return std::nullopt;
+  if (!any) return layout.isDate ? kNoDate : kNoTime;
+  if (layout.isDate) {
+    bool hasDay = std::any_of(layout.items.begin(), layout.items.end(), [](const Item& i) { return i.part == Item::Day; });
     if (!hasDay && parts.day < 0) parts.day = 1;
     if (parts.day < 0 || parts.month < 0 || parts.year < 0)
       return Fail(error, typed.size(), "the date is incomplete"), std::nullopt;

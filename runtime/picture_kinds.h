@@ -49,7 +49,7 @@ class Cursor {
 
 bool Fail(PictureError* error, std::size_t offset, std::string message);
 
-struct NumericSpec {
+struct NumericLayout {
   std::string leadCurrency, trailCurrency;
   char leadSign = 0;      // '-', '(' or 0
   char trailSign = 0;     // '-', ')' or 0
@@ -60,7 +60,7 @@ struct NumericSpec {
   int integerPositions = 0;  // digit and grouping positions
 };
 
-struct ScientificSpec {
+struct ScientificLayout {
   int decimals = 0;
   char decimalMark = '.';
 };
@@ -82,7 +82,7 @@ struct CalendarItem {
   std::string literal;   // Literal only
 };
 
-struct CalendarSpec {
+struct CalendarLayout {
   bool isDate = true;
   char fill = ' ';       // printed for a suppressed leading zero
   int windowShift = 0;   // years the two-digit window moves when reading
@@ -92,48 +92,48 @@ struct CalendarSpec {
   std::vector<std::string> literalWords;  // letter runs of the literals, skipped when reading
 };
 
-struct PatternSpec {
+struct PatternLayout {
   std::string pattern;
   int digitPositions = 0;
 };
 
-struct KeyInSpec {
+struct KeyInLayout {
   enum Slot : std::uint8_t { Literal, Digit, Letter, Any };
   std::vector<Slot> slots;   // one per position
   std::string literals;      // the literal character of each Literal slot, ' ' elsewhere
 };
 
-struct StringSpec {};
+struct StringLayout {};
 
-using Spec = std::variant<StringSpec, NumericSpec, ScientificSpec, CalendarSpec, PatternSpec, KeyInSpec>;
+using Layout = std::variant<StringLayout, NumericLayout, ScientificLayout, CalendarLayout, PatternLayout, KeyInLayout>;
 
 // Each parser starts after "@" and the kind letter and stops before the "B"
-// option; it returns the spec and sets `width`.
-std::optional<NumericSpec> ParseNumeric(Cursor& in, int& width, PictureError* error);
-std::optional<ScientificSpec> ParseScientific(Cursor& in, int& width, PictureError* error);
-std::optional<CalendarSpec> ParseDate(Cursor& in, int& width, PictureError* error);
-std::optional<CalendarSpec> ParseTime(Cursor& in, int& width, PictureError* error);
+// option; it returns the layout and sets `width`.
+std::optional<NumericLayout> ParseNumeric(Cursor& in, int& width, PictureError* error);
+std::optional<ScientificLayout> ParseScientific(Cursor& in, int& width, PictureError* error);
+std::optional<CalendarLayout> ParseDate(Cursor& in, int& width, PictureError* error);
+std::optional<CalendarLayout> ParseTime(Cursor& in, int& width, PictureError* error);
 // `body` is the text between the kind letter and the closing one; `offset` its place.
-std::optional<PatternSpec> ParsePattern(std::string_view body, std::size_t offset, PictureError* error);
-std::optional<KeyInSpec> ParseKeyIn(std::string_view body, std::size_t offset, PictureError* error);
+std::optional<PatternLayout> ParsePattern(std::string_view body, std::size_t offset, PictureError* error);
+std::optional<KeyInLayout> ParseKeyIn(std::string_view body, std::size_t offset, PictureError* error);
 
 // Formatting: exactly `width` characters. Blank-when-zero is the caller's.
-std::string FormatNumeric(const NumericSpec& spec, int width, const Decimal& value);
-std::string FormatScientific(const ScientificSpec& spec, int width, const Decimal& value);
-std::string FormatCalendar(const CalendarSpec& spec, int width, std::int64_t value);
+std::string FormatNumeric(const NumericLayout& layout, int width, const Decimal& value);
+std::string FormatScientific(const ScientificLayout& layout, int width, const Decimal& value);
+std::string FormatCalendar(const CalendarLayout& layout, int width, std::int64_t value);
 // `digits`: the integer's decimal digits, most significant first.
-std::string FormatPattern(const PatternSpec& spec, std::string_view digits);
-std::string FormatKeyIn(const KeyInSpec& spec, std::string_view text);
+std::string FormatPattern(const PatternLayout& layout, std::string_view digits);
+std::string FormatKeyIn(const KeyInLayout& layout, std::string_view text);
 
-std::optional<Decimal> DeformatNumeric(const NumericSpec& spec, std::string_view typed, PictureError* error);
-std::optional<Decimal> DeformatScientific(const ScientificSpec& spec, std::string_view typed,
+std::optional<Decimal> DeformatNumeric(const NumericLayout& layout, std::string_view typed, PictureError* error);
+std::optional<Decimal> DeformatScientific(const ScientificLayout& layout, std::string_view typed,
                                           PictureError* error);
-std::optional<std::int32_t> DeformatCalendar(const CalendarSpec& spec, std::string_view typed,
+std::optional<std::int32_t> DeformatCalendar(const CalendarLayout& layout, std::string_view typed,
                                              PictureError* error);
 // The digits read, zero-padded to the digit positions.
-std::optional<std::string> DeformatPattern(const PatternSpec& spec, std::string_view typed,
+std::optional<std::string> DeformatPattern(const PatternLayout& layout, std::string_view typed,
                                            PictureError* error);
-std::optional<std::string> DeformatKeyIn(const KeyInSpec& spec, std::string_view typed, PictureError* error);
+std::optional<std::string> DeformatKeyIn(const KeyInLayout& layout, std::string_view typed, PictureError* error);
 
 // Shared text helpers.
 inline bool IsDigit(char c) { return c >= '0' && c <= '9'; }

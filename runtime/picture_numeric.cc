@@ -41,8 +41,8 @@ bool TakeCurrency(Cursor& in, std::string& out, PictureError* error) {
 
 // Digit positions among `positions` integer positions; every fourth one from
 // the units holds a grouping separator.
-int DigitSlots(const NumericSpec& spec) {
-  return spec.groupMark ? spec.integerPositions - spec.integerPositions / 4 : spec.integerPositions;
+int DigitSlots(const NumericLayout& layout) {
+  return layout.groupMark ? layout.integerPositions - layout.integerPositions / 4 : layout.integerPositions;
 }
 
 bool StartsWith(std::string_view text, std::string_view prefix) {
@@ -67,11 +67,11 @@ std::size_t OffsetIn(std::string_view whole, std::string_view part, std::size_t 
 
 // Strips the picture's currency and the typed sign from both ends of `t`.
 // Returns false (error reported) for unbalanced parentheses or two signs.
-bool TakeSignAndCurrency(const NumericSpec& spec, std::string_view typed, std::string_view& t, bool& negative,
+bool TakeSignAndCurrency(const NumericLayout& layout, std::string_view typed, std::string_view& t, bool& negative,
                          PictureError* error) {
   auto stripCurrency = [&] {
-    if (StartsWith(t, spec.leadCurrency)) t = TrimBlanks(t.substr(spec.leadCurrency.size()));
-    if (EndsWith(t, spec.trailCurrency)) t = TrimBlanks(t.substr(0, t.size() - spec.trailCurrency.size()));
+    if (StartsWith(t, layout.leadCurrency)) t = TrimBlanks(t.substr(layout.leadCurrency.size()));
+    if (EndsWith(t, layout.trailCurrency)) t = TrimBlanks(t.substr(0, t.size() - layout.trailCurrency.size()));
   };
   stripCurrency();
   int signs = 0;
@@ -96,12 +96,12 @@ bool TakeSignAndCurrency(const NumericSpec& spec, std::string_view typed, std::s
 
 }  // namespace
 
-std::optional<NumericSpec> ParseNumeric(Cursor& in, int& width, PictureError* error) {
-  NumericSpec spec;
-  if (!TakeCurrency(in, spec.leadCurrency, error)) return std::nullopt;
-  if (in.Take('-')) spec.leadSign = '-';
-  else if (in.Take('(')) spec.leadSign = '(';
-  if (in.PeekIs('0') || in.PeekIs('_') || in.PeekIs('*')) spec.fill = in.Next();
+std::optional<NumericLayout> ParseNumeric(Cursor& in, int& width, PictureError* error) {
+  NumericLayout layout;
+  if (!TakeCurrency(in, layout.leadCurrency, error)) return std::nullopt;
+  if (in.Take('-')) layout.leadSign = '-';
+  else if (in.Take('(')) layout.leadSign = '(';
+  if (in.PeekIs('0') || in.PeekIs('_') || in.PeekIs('*')) layout.fill = in.Next();
   std::size_t widthAt = in.pos();
   auto parsedWidth = in.TakeNumber(kMaxWidth, error, "the width");
   if (!parsedWidth) return std::nullopt;
@@ -128,91 +128,91 @@ std::optional<NumericSpec> ParseNumeric(Cursor& in, int& width, PictureError* er
   }
   else if (count == 1 && decimals > 0) point = separators[0];
   else if (count == 1) group = separators[0];  // a decimal separator without decimals groups
-  spec.decimals = decimals;
+  layout.decimals = decimals;
   bool pointTakesPosition = decimals > 0 && Printed(point) != 0;
-  spec.decimalMark = decimals > 0 ? Printed(point) : 0;
-  if (group) spec.groupMark = Printed(group);
-  else if (spec.fill == 0 || spec.fill == '*') spec.groupMark = spec.decimalMark == ',' ? '.' : ',';
+  layout.decimalMark = decimals > 0 ? Printed(point) : 0;
+  if (group) layout.groupMark = Printed(group);
+  else if (layout.fill == 0 || layout.fill == '*') layout.groupMark = layout.decimalMark == ',' ? '.' : ',';
 
   if (in.PeekIs('-')) {
-    if (spec.leadSign) return Fail(error, in.pos(), "a picture has one sign"), std::nullopt;
-    spec.trailSign = in.Next();
+    if (layout.leadSign) return Fail(error, in.pos(), "a picture has one sign"), std::nullopt;
+    layout.trailSign = in.Next();
   } else if (in.PeekIs(')')) {
-    if (spec.leadSign != '(') return Fail(error, in.pos(), "')' closes a leading '('"), std::nullopt;
-    spec.trailSign = in.Next();
+    if (layout.leadSign != '(') return Fail(error, in.pos(), "')' closes a leading '('"), std::nullopt;
+    layout.trailSign = in.Next();
   }
-  if (spec.leadSign == '(' && spec.trailSign != ')')
+  if (layout.leadSign == '(' && layout.trailSign != ')')
     return Fail(error, in.pos(), "a leading '(' needs a closing ')'"), std::nullopt;
-  if ((in.PeekIs('$') || in.PeekIs('~')) && !spec.leadCurrency.empty())
+  if ((in.PeekIs('$') || in.PeekIs('~')) && !layout.leadCurrency.empty())
     return Fail(error, in.pos(), "a picture has one currency"), std::nullopt;
-  if (!TakeCurrency(in, spec.trailCurrency, error)) return std::nullopt;
+  if (!TakeCurrency(in, layout.trailCurrency, error)) return std::nullopt;
 
-  spec.integerPositions = width - static_cast<int>(spec.leadCurrency.size() + spec.trailCurrency.size()) -
-                          (spec.leadSign ? 1 : 0) - (spec.trailSign ? 1 : 0) - (pointTakesPosition ? 1 : 0) -
+  layout.integerPositions = width - static_cast<int>(layout.leadCurrency.size() + layout.trailCurrency.size()) -
+                          (layout.leadSign ? 1 : 0) - (layout.trailSign ? 1 : 0) - (pointTakesPosition ? 1 : 0) -
                           decimals;
-  if (spec.integerPositions < 1)
+  if (layout.integerPositions < 1)
     return Fail(error, widthAt, "the width leaves no position for the units digit"), std::nullopt;
-  return spec;
+  return layout;
 }
 
-std::string FormatNumeric(const NumericSpec& spec, int width, const Decimal& value) {
-  Decimal rounded = value.Round(spec.decimals);
+std::string FormatNumeric(const NumericLayout& layout, int width, const Decimal& value) {
+  Decimal rounded = value.Round(layout.decimals);
   bool negative = rounded.Sign() < 0;
-  std::string text = rounded.Abs().ToString(spec.decimals);
+  std::string text = rounded.Abs().ToString(layout.decimals);
   std::size_t point = text.find('.');
   std::string integer = text.substr(0, point);
   std::string fraction = point == std::string::npos ? std::string() : text.substr(point + 1);
   if (integer.empty()) integer = "0";
-  fraction.resize(static_cast<std::size_t>(spec.decimals), '0');
+  fraction.resize(static_cast<std::size_t>(layout.decimals), '0');
 
-  const auto slots = static_cast<std::size_t>(DigitSlots(spec));
+  const auto slots = static_cast<std::size_t>(DigitSlots(layout));
   bool overflow = integer.size() > slots;
   if (overflow) {
     integer.assign(slots, '#');
     fraction.assign(fraction.size(), '#');
     negative = false;
-  } else if (spec.fill == '0') {
+  } else if (layout.fill == '0') {
     integer.insert(0, slots - integer.size(), '0');
   }
-  const char fill = spec.fill == '*' ? '*' : ' ';
+  const char fill = layout.fill == '*' ? '*' : ' ';
 
   // The integer positions, filled from the units leftwards.
-  const auto positions = static_cast<std::size_t>(spec.integerPositions);
+  const auto positions = static_cast<std::size_t>(layout.integerPositions);
   std::string field(positions, fill);
   std::size_t placed = 0;
   for (std::size_t i = 0; i < positions; ++i) {
     char& at = field[positions - 1 - i];
-    if (spec.groupMark && i % 4 == 3) {
-      if (placed < integer.size()) at = spec.groupMark;  // only between digits shown
+    if (layout.groupMark && i % 4 == 3) {
+      if (placed < integer.size()) at = layout.groupMark;  // only between digits shown
     } else if (placed < integer.size()) {
       at = integer[integer.size() - 1 - placed++];
     }
   }
 
-  std::string out = spec.leadCurrency;
-  if (spec.leadSign) {
+  std::string out = layout.leadCurrency;
+  if (layout.leadSign) {
     // The leading sign sits just left of the first character shown, moving right over blanks.
     std::string signed_field = " " + field;
-    if (negative) signed_field[signed_field.find_first_not_of(' ') - 1] = spec.leadSign;
+    if (negative) signed_field[signed_field.find_first_not_of(' ') - 1] = layout.leadSign;
     out += signed_field;
   } else {
     out += field;
   }
-  if (spec.decimals > 0) {
-    if (spec.decimalMark) out += spec.decimalMark;
+  if (layout.decimals > 0) {
+    if (layout.decimalMark) out += layout.decimalMark;
     out += fraction;
   }
-  if (spec.trailSign) out += negative ? spec.trailSign : ' ';
-  out += spec.trailCurrency;
+  if (layout.trailSign) out += negative ? layout.trailSign : ' ';
+  out += layout.trailCurrency;
   (void)width;  // the layout adds up to the width by construction
   return out;
 }
 
-std::optional<Decimal> DeformatNumeric(const NumericSpec& spec, std::string_view typed, PictureError* error) {
+std::optional<Decimal> DeformatNumeric(const NumericLayout& layout, std::string_view typed, PictureError* error) {
   std::string_view t = TrimBlanks(typed);
   if (t.empty()) return Decimal();
   bool negative = false;
-  if (!TakeSignAndCurrency(spec, typed, t, negative, error)) return std::nullopt;
+  if (!TakeSignAndCurrency(layout, typed, t, negative, error)) return std::nullopt;
 
   std::string integer, fraction;
   bool inFraction = false;
@@ -220,9 +220,9 @@ std::optional<Decimal> DeformatNumeric(const NumericSpec& spec, std::string_view
     char c = t[i];
     if (IsDigit(c)) {
       (inFraction ? fraction : integer) += c;
-    } else if ((c == spec.groupMark && !inFraction) || (c == '*' && spec.fill == '*' && integer.empty())) {
+    } else if ((c == layout.groupMark && !inFraction) || (c == '*' && layout.fill == '*' && integer.empty())) {
       // grouping is read wherever it stands, the asterisk fill before the digits
-    } else if (!inFraction && ((spec.decimalMark && c == spec.decimalMark) || c == '.' || c == ',')) {
+    } else if (!inFraction && ((layout.decimalMark && c == layout.decimalMark) || c == '.' || c == ',')) {
       inFraction = true;
     } else {
       Fail(error, OffsetIn(typed, t, i), "not a number");
@@ -234,47 +234,47 @@ std::optional<Decimal> DeformatNumeric(const NumericSpec& spec, std::string_view
     return std::nullopt;
   }
   // An implied point: the last digits typed are the decimals.
-  if (!inFraction && spec.decimals > 0 && spec.decimalMark == 0) {
-    auto places = static_cast<std::size_t>(spec.decimals);
+  if (!inFraction && layout.decimals > 0 && layout.decimalMark == 0) {
+    auto places = static_cast<std::size_t>(layout.decimals);
     if (integer.size() < places) integer.insert(0, places - integer.size(), '0');
     fraction = integer.substr(integer.size() - places);
     integer.resize(integer.size() - places);
   }
   integer.erase(0, std::min(integer.find_first_not_of('0'), integer.size()));
-  if (integer.size() > static_cast<std::size_t>(DigitSlots(spec))) {
+  if (integer.size() > static_cast<std::size_t>(DigitSlots(layout))) {
     Fail(error, OffsetIn(typed, t), "the number is too large for the picture");
     return std::nullopt;
   }
   fraction.resize(std::min<std::size_t>(fraction.size(), Decimal::kFractionDigits));
   Decimal value = Decimal::Parse((negative ? "-" : "") + (integer.empty() ? "0" : integer) + "." + fraction);
-  value = value.Round(spec.decimals);
-  if (value.IntegerDigits() > DigitSlots(spec)) {  // reached by rounding up
+  value = value.Round(layout.decimals);
+  if (value.IntegerDigits() > DigitSlots(layout)) {  // reached by rounding up
     Fail(error, OffsetIn(typed, t), "the number is too large for the picture");
     return std::nullopt;
   }
   return value;
 }
 
-std::optional<ScientificSpec> ParseScientific(Cursor& in, int& width, PictureError* error) {
-  ScientificSpec spec;
+std::optional<ScientificLayout> ParseScientific(Cursor& in, int& width, PictureError* error) {
+  ScientificLayout layout;
   std::size_t widthAt = in.pos();
   auto parsedWidth = in.TakeNumber(kMaxWidth, error, "the width");
   if (!parsedWidth) return std::nullopt;
   width = *parsedWidth;
   if (in.PeekIs('.') || in.PeekIs('`') || in.PeekIs('_')) {
-    spec.decimalMark = Printed(in.Next());
+    layout.decimalMark = Printed(in.Next());
     auto decimals = in.TakeNumber(kMaxDecimals, error, "the decimals");
     if (!decimals) return std::nullopt;
-    spec.decimals = *decimals;
+    layout.decimals = *decimals;
   }
-  int smallest = 1 + (spec.decimals > 0 ? 1 + spec.decimals : 0) + 4;  // d.dddE+xx
+  int smallest = 1 + (layout.decimals > 0 ? 1 + layout.decimals : 0) + 4;  // d.dddE+xx
   if (width < smallest)
     return Fail(error, widthAt, "the width must be at least " + std::to_string(smallest)), std::nullopt;
-  return spec;
+  return layout;
 }
 
-std::string FormatScientific(const ScientificSpec& spec, int width, const Decimal& value) {
-  const auto significant = static_cast<std::size_t>(spec.decimals + 1);
+std::string FormatScientific(const ScientificLayout& layout, int width, const Decimal& value) {
+  const auto significant = static_cast<std::size_t>(layout.decimals + 1);
   std::string mantissa(significant, '0');
   int exponent = 0;
   if (!value.IsZero()) {
@@ -295,7 +295,7 @@ std::string FormatScientific(const ScientificSpec& spec, int width, const Decima
   }
   std::string out = value.Sign() < 0 ? "-" : "";
   out += mantissa[0];
-  if (spec.decimals > 0) out += spec.decimalMark + mantissa.substr(1);
+  if (layout.decimals > 0) out += layout.decimalMark + mantissa.substr(1);
   int magnitude = std::abs(exponent);
   out += exponent < 0 ? "E-" : "E+";
   out += static_cast<char>('0' + magnitude / 10);
@@ -305,7 +305,7 @@ std::string FormatScientific(const ScientificSpec& spec, int width, const Decima
   return std::string(w - out.size(), ' ') + out;
 }
 
-std::optional<Decimal> DeformatScientific(const ScientificSpec& spec, std::string_view typed,
+std::optional<Decimal> DeformatScientific(const ScientificLayout& layout, std::string_view typed,
                                           PictureError* error) {
   std::string_view t = TrimBlanks(typed);
   if (t.empty()) return Decimal();
@@ -317,7 +317,7 @@ std::optional<Decimal> DeformatScientific(const ScientificSpec& spec, std::strin
   for (; i < t.size(); ++i) {
     char c = t[i];
     if (IsDigit(c)) (inFraction ? fraction : integer) += c;
-    else if (!inFraction && (c == spec.decimalMark || c == '.' || c == ',')) inFraction = true;
+    else if (!inFraction && (c == layout.decimalMark || c == '.' || c == ',')) inFraction = true;
     else break;
   }
   if (integer.empty() && fraction.empty()) {

@@ -11,6 +11,9 @@
 //                   little-endian): the table's FLAGS value for the data
 //                   records, the build limit for a key
 //
+// RECORDSkey answers ReadVxrCounters(records, T, key number).counters.count,
+// RECORDSfile the same for kVxrDataRecordMark.
+//
 // Example: VxrDataRecordKey(1, 2) == "\0\0\0\x01\xF3\0\0\0\x02".
 //
 // Pure functions, except the counters access, which works on the set it is given.

@@ -60,11 +60,11 @@ class FlakySet final : public VxrOrderedRecords {
   VxrOrderedRecords& inner_;
 };
 
-class StaffTable : public ::testing::Test {
- protected:
+class StaffModel {
+ public:
   static constexpr std::uint32_t kTable = 7;
 
-  StaffTable() : resolved_(ResolveVxrKeys(kStaffFields, kStaffKeys)) {
+  StaffModel() : resolved_(ResolveVxrKeys(kStaffFields, kStaffKeys)) {
     keys = resolved_.keys;
     table = {kTable, keys, {}};
   }
@@ -83,9 +83,18 @@ class StaffTable : public ::testing::Test {
     const std::uint32_t number = ++lastNumber;
     if (VxrStatus s = MaintainVxrKeys(set, table, number, std::nullopt, r.Bytes()); !s.Ok())
       return s.code;
+    return Append(number, r, set);
+  }
+  // The data record alone, as APPEND writes it, with the data records' count.
+  ErrorCode Append(std::uint32_t number, const RecordBuffer& r, VxrOrderedRecords& set) {
     if (VxrStatus s = set.Insert(VxrDataRecordKey(kTable, number), AsText(r)); !s.Ok()) return s.code;
     stored.emplace(number, r);
-    return ErrorCode::Ok;
+    return CountData(set, +1);
+  }
+  ErrorCode CountData(VxrOrderedRecords& set, int change) {
+    VxrCountersLookup c = ReadVxrCounters(set, kTable, kVxrDataRecordMark);
+    c.counters.count = static_cast<std::uint32_t>(static_cast<int>(c.counters.count) + change);
+    return WriteVxrCounters(set, kTable, kVxrDataRecordMark, c.counters).code;
   }
   ErrorCode Put(std::uint32_t number, const RecordBuffer& r, VxrOrderedRecords* through = nullptr) {
     VxrOrderedRecords& set = through ? *through : records;
@@ -102,7 +111,7 @@ class StaffTable : public ::testing::Test {
       return s.code;
     if (VxrStatus s = records.Erase(VxrDataRecordKey(kTable, number)); !s.Ok()) return s.code;
     stored.erase(number);
-    return ErrorCode::Ok;
+    return CountData(records, -1);
   }
 
   std::uint32_t Count(std::uint8_t key) {
@@ -141,5 +150,7 @@ class StaffTable : public ::testing::Test {
   std::uint32_t lastNumber = 0;
   std::map<std::uint32_t, RecordBuffer> stored;
 };
+
+class StaffTable : public ::testing::Test, public StaffModel {};
 
 }  // namespace zelvo::testing

@@ -47,7 +47,7 @@ TEST_F(Upkeep, EntriesHaveTheFileLayout) {
   ASSERT_EQ(Add(Staff(1, "AB")), ErrorCode::Ok);
   using testing::Hex;
   const auto all = Everything();
-  ASSERT_EQ(all.size(), 7u);  // three entries, the data record, then three counters
+  ASSERT_EQ(all.size(), 8u);  // three entries, the data record, then four counters
   // Surname (DUP): value and record number in the key part, no data part.
   EXPECT_EQ(Hex(all[0].first), "00 00 00 07 00 41 42 20 20 20 20 20 20 00 00 00 01");
   EXPECT_EQ(all[0].second, "");
@@ -57,6 +57,7 @@ TEST_F(Upkeep, EntriesHaveTheFileLayout) {
   EXPECT_EQ(Hex(all[2].first), "00 00 00 07 02 80 01 41 42 20 20 20 20 20 20 00 00 00 01");
   EXPECT_EQ(Hex(all[3].first), "00 00 00 07 F3 00 00 00 01");
   EXPECT_EQ(Hex(all[4].first), "00 00 00 07 F6 00");
+  EXPECT_EQ(Hex(all[7].first), "00 00 00 07 F6 F3");
   EXPECT_EQ(Hex(all[4].second), "01 00 00 00 00 00 00 00");
 }
 
