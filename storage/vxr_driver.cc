@@ -13,7 +13,12 @@
 #include "storage/vxr_definition.h"
 #include "storage/vxr_file_name.h"
 #include "storage/vxr_key.h"
+#include "storage/vxr_key_build.h"
+#include "storage/vxr_key_duplicate.h"
+#include "storage/vxr_key_position.h"
+#include "storage/vxr_key_search.h"
 #include "storage/vxr_key_upkeep.h"
+#include "storage/vxr_key_value.h"
 #include "storage/vxr_oem_text.h"
 #include "storage/vxr_page_store.h"
 #include "storage/vxr_record_key.h"
@@ -26,11 +31,14 @@ using Op = FileOperation;
 using Bytes = std::vector<std::uint8_t>;
 
 constexpr FileOperation kOperations[] = {
-    Op::ADD,        Op::APPEND,      Op::CLOSE,      Op::COPY,        Op::CREATE,
-    Op::DELETE,     Op::EMPTY,       Op::FLUSH,      Op::GETfileptr,  Op::NAME,
-    Op::NEXT,       Op::OPEN,        Op::POINTERfile, Op::POSITIONfile, Op::PREVIOUS,
-    Op::PUT,        Op::RECORDSfile, Op::REGETfile,  Op::REMOVE,      Op::RENAME,
-    Op::RESETfile,  Op::SEND,        Op::SETfile,    Op::SHARE,       Op::STREAM,
+    Op::ADD,        Op::APPEND,      Op::BUILDfile,   Op::BUILDkey,     Op::CLOSE,
+    Op::COPY,       Op::CREATE,      Op::DELETE,      Op::DUPLICATE,    Op::DUPLICATEkey,
+    Op::EMPTY,      Op::FLUSH,       Op::GETfilekey,  Op::GETfileptr,   Op::GETkeyptr,
+    Op::NAME,       Op::NEXT,        Op::OPEN,        Op::POINTERfile,  Op::POINTERkey,
+    Op::POSITIONfile, Op::POSITIONkey, Op::PREVIOUS,  Op::PUT,          Op::RECORDSfile,
+    Op::RECORDSkey, Op::REGETfile,   Op::REGETkey,    Op::REMOVE,       Op::RENAME,
+    Op::RESETfile,  Op::RESETkey,    Op::SEND,        Op::SETfile,      Op::SETkey,
+    Op::SETkeykey,  Op::SETkeyptr,   Op::SETkeykeyptr, Op::SHARE,       Op::STREAM,
 };
 
 constexpr std::uint8_t kTableNameMark = 0xFE;
@@ -66,6 +74,9 @@ struct VxrFileState final : DriverFileState {
   // (the neighbours of its key), or a kept position (the record itself first).
   enum class At : std::uint8_t { Start, Record, Kept } at = At::Start;
   std::uint32_t cursor = 0;
+  // Reading in the order of a key (its index) from a place among its entries.
+  std::optional<std::size_t> order;
+  VxrKeyPlace place;
   bool fullBuild = false;
   std::string quickScan = "OFF";
   std::string recover = "OFF";
@@ -314,7 +325,25 @@ VxrStatus Add(File& file, VxrFileState& s, bool keys) {
     return i;
   }
   if (const VxrStatus c = AddToCount(*open.tree, s.table, 1); !c.Ok()) return c;
+  if (!keys) {
+    // Left to a BUILD: the keys are built from this record on.
+    const VxrMarkResult marked = MarkVxrKeysUnbuilt(*open.tree, TableKeys(file, s), number);
+    if (!marked.status.Ok()) return marked.status;
+    for (const std::uint8_t k : marked.partialKeys) {
+      if (k < s.keys.size()) s.keys[k].attributes |= kVxrKeyPartial;
+    }
+  }
   s.current = number;
+  return {};
+}
+
+// A key whose counters hold a build limit is partially built.
+VxrStatus MarkPartialKeys(VxrTree& tree, VxrFileState& s) {
+  for (VxrKey& key : s.keys) {
+    const VxrCountersLookup counters = ReadVxrCounters(tree, s.table, key.number);
+    if (!counters.status.Ok()) return counters.status;
+    if (counters.counters.second != 0) key.attributes |= kVxrKeyPartial;
+  }
   return {};
 }
 
@@ -359,6 +388,116 @@ VxrStatus Delete(File& file, VxrFileState& s) {
   return {};
 }
 
+// ---- key order ---------------------------------------------------------------
+
+// The key an operation names (1-based); null for a number out of range.
+const VxrKey* NamedKey(const VxrFileState& s, std::size_t number) {
+  if (number == 0 || number > s.keys.size()) return nullptr;
+  return &s.keys[number - 1];
+}
+
+ErrorCode StepInKey(File& file, VxrFileState& s, KeyDirection direction, OperationAnswer& answer) {
+  const VxrKey& key = s.keys[*s.order];
+  const VxrTableKeys table = TableKeys(file, s);
+  const VxrKeyHit hit = StepVxrKey(*s.open->tree, table, key, s.place, direction);
+  if (!hit.Found()) return Answer(hit.status, answer);
+  return ReadNumber(file, s, hit.recordNumber, answer);
+}
+
+ErrorCode KeyOperation(Op op, File& file, VxrFileState& s, const OperationArguments& arguments,
+                       OperationAnswer& answer) {
+  const VxrKey* key = NamedKey(s, arguments.key);
+  if (!key) return ErrorCode::InvalidKeyFile;
+  const VxrTableKeys table = TableKeys(file, s);
+  VxrTree& tree = *s.open->tree;
+  const auto buffer = file.Record().Bytes();
+  const std::size_t index = arguments.key - 1;
+  switch (op) {
+    case Op::SETkey:
+      s.order = index;
+      s.place = VxrKeyPlace::Ends(table, *key);
+      return ErrorCode::Ok;
+    case Op::SETkeykey:
+      s.order = index;
+      s.place = VxrKeyPlace::AtValue(table, *key, EncodeVxrKeyValue(*key, buffer, table.text));
+      return ErrorCode::Ok;
+    case Op::SETkeyptr:
+    case Op::SETkeykeyptr:
+      if (arguments.pointer > 0xFFFFFFFFu) return ErrorCode::RecordNotFound;
+      s.order = index;
+      s.place = VxrKeyPlace::AtEntry(table, *key, EncodeVxrKeyValue(*key, buffer, table.text),
+                                     static_cast<std::uint32_t>(arguments.pointer));
+      return ErrorCode::Ok;
+    case Op::GETfilekey: {
+      const VxrKeyHit hit = FindVxrKeyEntry(tree, table, *key, buffer);
+      if (!hit.Found()) return Answer(hit.status, answer);
+      return ReadNumber(file, s, hit.recordNumber, answer);
+    }
+    case Op::POSITIONkey:
+      answer.position = VxrKeyPosition(*key, buffer, s.current, table.text);
+      return ErrorCode::Ok;
+    case Op::RESETkey:
+    case Op::REGETkey: {
+      const auto parts = ReadVxrKeyPosition(*key, arguments.position);
+      if (!parts) return ErrorCode::RecordNotFound;
+      if (op == Op::REGETkey) return ReadNumber(file, s, parts->recordNumber, answer);
+      s.order = index;
+      s.place = VxrKeyPlace::AtEntry(table, *key, parts->value, parts->recordNumber);
+      return ErrorCode::Ok;
+    }
+    case Op::RECORDSkey: {
+      const VxrCountersLookup counters = ReadVxrCounters(tree, s.table, key->number);
+      if (!counters.status.Ok()) return Answer(counters.status, answer);
+      answer.number = counters.counters.count;
+      return ErrorCode::Ok;
+    }
+    case Op::DUPLICATEkey: {
+      const std::optional<std::uint32_t> current = s.current ? std::optional(s.current) : std::nullopt;
+      const VxrDuplicateCheck check = CheckVxrDuplicateKey(tree, table, *key, buffer, current);
+      answer.flag = check.duplicate;
+      return Answer(check.status, answer);
+    }
+    default: return ErrorCode::UnsupportedFileDriverFunction;
+  }
+}
+
+// BUILDfile (every key) and BUILDkey (one): FULLBUILD goes off afterwards.
+VxrStatus Build(File& file, VxrFileState& s, const VxrKey* only) {
+  const VxrTableKeys table = TableKeys(file, s);
+  VxrBuildHooks hooks;
+  const bool oem = file.Declaration().Has(kFileOem);
+  hooks.image = [&file, oem](std::string_view stored) {
+    Bytes image(stored.begin(), stored.end());
+    if (oem) ConvertVxrText(file.Declaration().fields, image, VxrTextDirection::FromOem);
+    return std::string(AsText(image));
+  };
+  VxrOpenFile& open = *s.open;
+  hooks.checkpoint = [&open]() -> ErrorCode {
+    if (open.store->DirtyPages() < 400) return ErrorCode::Ok;
+    return open.tree->Write().code;
+  };
+  auto settle = [&s](std::size_t k, std::uint32_t limit) {
+    if (k >= s.keys.size()) return;
+    if (limit == 0) {
+      s.keys[k].attributes &= static_cast<std::uint8_t>(~kVxrKeyPartial);
+    } else {
+      s.keys[k].attributes |= kVxrKeyPartial;
+    }
+  };
+  VxrStatus status;
+  if (only) {
+    const VxrBuildResult built = BuildVxrKey(*open.tree, table, *only, s.fullBuild, hooks);
+    status = built.status;
+    settle(only->number, built.buildLimit);
+  } else {
+    const VxrBuildKeysResult built = BuildVxrKeys(*open.tree, table, s.fullBuild, hooks);
+    status = built.status;
+    for (std::size_t k = 0; k < built.buildLimits.size(); ++k) settle(k, built.buildLimits[k]);
+  }
+  s.fullBuild = false;
+  return status;
+}
+
 // ---- open and create ---------------------------------------------------------
 
 ErrorCode Open(File& file, AccessMode mode, OperationAnswer& answer) {
@@ -386,6 +525,10 @@ ErrorCode Open(File& file, AccessMode mode, OperationAnswer& answer) {
     return Answer(status, answer);
   }
   state->keys = keys.keys;
+  if (const VxrStatus partial = MarkPartialKeys(*state->open->tree, *state); !partial.Ok()) {
+    (void)Release(state->open);
+    return Answer(partial, answer);
+  }
   file.SetDriverState(std::move(state));
   return ErrorCode::Ok;
 }
@@ -565,10 +708,20 @@ ErrorCode QuillsetDriver::Perform(FileOperation op, File& file, const OperationA
   }
   VxrFileState* state = file.DriverState<VxrFileState>();
   if (op == Op::SEND) return Send(file, state, arguments.text, answer);
+  if (!state && (op == Op::BUILDfile || op == Op::BUILDkey)) {
+    // A build of a closed FILE opens it for itself, others kept from writing.
+    if (const ErrorCode opened = Open(file, AccessMode{0x22}, answer); Failed(opened)) return opened;
+    const ErrorCode built = Perform(op, file, arguments, answer);
+    VxrFileState* own = file.DriverState<VxrFileState>();
+    const VxrStatus released = Release(own->open);
+    file.SetDriverState(nullptr);
+    return Failed(built) ? built : Answer(released, answer);
+  }
   if (!state) return ErrorCode::FileNotOpen;
   VxrFileState& s = *state;
   VxrOpenFile& open = *s.open;
-  const bool changes = op == Op::ADD || op == Op::APPEND || op == Op::PUT || op == Op::DELETE || op == Op::EMPTY;
+  const bool changes = op == Op::ADD || op == Op::APPEND || op == Op::PUT || op == Op::DELETE ||
+                       op == Op::EMPTY || op == Op::BUILDfile || op == Op::BUILDkey;
   if (changes && !open.store->Writable()) return ErrorCode::AccessDenied;
 
   ErrorCode code = ErrorCode::Ok;
@@ -587,9 +740,43 @@ ErrorCode QuillsetDriver::Perform(FileOperation op, File& file, const OperationA
       s.current = 0;
       s.at = VxrFileState::At::Start;
       break;
-    case Op::NEXT: code = Step(file, s, true, answer); break;
-    case Op::PREVIOUS: code = Step(file, s, false, answer); break;
-    case Op::SETfile: s.at = VxrFileState::At::Start; break;
+    case Op::NEXT:
+      code = s.order ? StepInKey(file, s, KeyDirection::Next, answer) : Step(file, s, true, answer);
+      break;
+    case Op::PREVIOUS:
+      code = s.order ? StepInKey(file, s, KeyDirection::Previous, answer) : Step(file, s, false, answer);
+      break;
+    case Op::SETfile:
+      s.order.reset();
+      s.at = VxrFileState::At::Start;
+      break;
+    case Op::SETkey:
+    case Op::SETkeykey:
+    case Op::SETkeyptr:
+    case Op::SETkeykeyptr:
+    case Op::GETfilekey:
+    case Op::POSITIONkey:
+    case Op::RESETkey:
+    case Op::REGETkey:
+    case Op::RECORDSkey:
+    case Op::DUPLICATEkey: code = KeyOperation(op, file, s, arguments, answer); break;
+    case Op::DUPLICATE: {
+      const std::optional<std::uint32_t> current = s.current ? std::optional(s.current) : std::nullopt;
+      const VxrDuplicateCheck check =
+          CheckVxrDuplicate(*open.tree, TableKeys(file, s), file.Record().Bytes(), current);
+      answer.flag = check.duplicate;
+      code = Answer(check.status, answer);
+      break;
+    }
+    case Op::BUILDfile: code = Answer(Finish(open, Build(file, s, nullptr)), answer); break;
+    case Op::BUILDkey: {
+      const VxrKey* key = NamedKey(s, arguments.key);
+      if (!key) return ErrorCode::InvalidKeyFile;
+      code = Answer(Finish(open, Build(file, s, key)), answer);
+      break;
+    }
+    case Op::POINTERkey: answer.number = s.current; break;
+    case Op::GETkeyptr:
     case Op::GETfileptr:
       if (arguments.pointer == 0 || arguments.pointer > 0xFFFFFFFFu) return ErrorCode::RecordNotFound;
       code = ReadNumber(file, s, static_cast<std::uint32_t>(arguments.pointer), answer);

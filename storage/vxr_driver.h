@@ -5,8 +5,13 @@
 // Operations: OPEN, SHARE, CREATE, CLOSE, ADD, APPEND, PUT, DELETE, NEXT,
 // PREVIOUS, SETfile, GETfileptr, REGETfile, RESETfile, POSITIONfile,
 // POINTERfile, RECORDSfile, EMPTY, STREAM, FLUSH, SEND, REMOVE, RENAME, COPY,
-// NAME. A record pointer and a saved position are the record number (the
-// position as its 4 bytes, big-endian).
+// NAME, and in key order (storage/vxr_key_search.h) SETkey, SETkeykey,
+// SETkeyptr, SETkeykeyptr, GETfilekey, GETkeyptr, POINTERkey, POSITIONkey,
+// RESETkey, REGETkey, RECORDSkey, DUPLICATE, DUPLICATEkey, BUILDfile and
+// BUILDkey. A record pointer and a saved file position are the record number
+// (the position as its 4 bytes, big-endian). A key that a FILE's counters
+// show partially built (an APPEND left records to a build) is taken as such
+// when the FILE opens.
 //
 // Per process, one VXR file opened by several FILEs (the same path, letters
 // compared without regard to case) is opened once and shared, with a use

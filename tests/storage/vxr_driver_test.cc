@@ -387,6 +387,72 @@ TEST_F(VxrDriverTest, EmptyStreamFlushAndFilesByName) {
   EXPECT_EQ(Do(file, Op::REMOVE), ErrorCode::FileNotFound);
 }
 
+TEST_F(VxrDriverTest, ReadingInKeyOrder) {
+  const FileDeclaration decl = Person();
+  File file(decl);
+  ASSERT_EQ(Do(file, Op::CREATE), ErrorCode::Ok);
+  ASSERT_EQ(Open(file, AccessMode{0x22}), ErrorCode::Ok);
+  const std::vector<std::pair<int, std::string>> people = {{3, "petrov"}, {1, "SIDOR"}, {2, "IVANOV"}, {4, "PETROV"}};
+  for (const auto& [num, fam] : people) {
+    Set(file, num, fam);
+    ASSERT_EQ(Do(file, Op::ADD), ErrorCode::Ok);
+  }
+  auto inKey = [&](std::size_t key, Op direction) {
+    std::vector<std::string> out;
+    OperationArguments args;
+    args.key = key;
+    EXPECT_EQ(Do(file, Op::SETkey, args), ErrorCode::Ok);
+    while (Do(file, direction) == ErrorCode::Ok) out.push_back(Fam(file));
+    return out;
+  };
+  EXPECT_EQ(inKey(1, Op::NEXT), (std::vector<std::string>{"SIDOR", "IVANOV", "petrov", "PETROV"}));
+  // NOCASE and DUP: both PETROVs, by record number.
+  EXPECT_EQ(inKey(2, Op::NEXT), (std::vector<std::string>{"IVANOV", "petrov", "PETROV", "SIDOR"}));
+  EXPECT_EQ(inKey(2, Op::PREVIOUS), (std::vector<std::string>{"SIDOR", "PETROV", "petrov", "IVANOV"}));
+
+  OperationArguments byKey;
+  byKey.key = 1;
+  Set(file, 2, "");
+  ASSERT_EQ(Do(file, Op::GETfilekey, byKey), ErrorCode::Ok);
+  EXPECT_EQ(Fam(file), "IVANOV");
+  OperationAnswer position;
+  ASSERT_EQ(PerformFileOperation(file, Op::POSITIONkey, byKey, position), ErrorCode::Ok);
+  EXPECT_EQ(position.position.size(), 8u);
+  Set(file, 9, "");
+  EXPECT_EQ(Do(file, Op::GETfilekey, byKey), ErrorCode::RecordNotFound);
+  OperationArguments reset = byKey;
+  reset.position = position.position;
+  ASSERT_EQ(Do(file, Op::RESETkey, reset), ErrorCode::Ok);
+  ASSERT_EQ(Do(file, Op::NEXT), ErrorCode::Ok);
+  EXPECT_EQ(Fam(file), "IVANOV");
+  ASSERT_EQ(Do(file, Op::NEXT), ErrorCode::Ok);
+  EXPECT_EQ(Fam(file), "petrov");
+
+  OperationAnswer count;
+  ASSERT_EQ(PerformFileOperation(file, Op::RECORDSkey, byKey, count), ErrorCode::Ok);
+  EXPECT_EQ(count.number, 4u);
+  Set(file, 3, "NEW");  // the current record's own value
+  OperationAnswer duplicate;
+  ASSERT_EQ(PerformFileOperation(file, Op::DUPLICATEkey, byKey, duplicate), ErrorCode::Ok);
+  EXPECT_FALSE(duplicate.flag);
+  Set(file, 1, "NEW");  // SIDOR's
+  ASSERT_EQ(PerformFileOperation(file, Op::DUPLICATEkey, byKey, duplicate), ErrorCode::Ok);
+  EXPECT_TRUE(duplicate.flag);
+
+  // APPEND leaves its record to a BUILD; the key then finds it.
+  Set(file, 5, "ADDED");
+  ASSERT_EQ(Do(file, Op::APPEND), ErrorCode::Ok);
+  Set(file, 5, "");
+  EXPECT_EQ(Do(file, Op::GETfilekey, byKey), ErrorCode::RecordNotFound);
+  ASSERT_EQ(Do(file, Op::CLOSE), ErrorCode::Ok);
+  ASSERT_EQ(Do(file, Op::BUILDfile), ErrorCode::Ok);  // a closed FILE: the build opens it
+  ASSERT_EQ(Open(file), ErrorCode::Ok);
+  Set(file, 5, "");
+  ASSERT_EQ(Do(file, Op::GETfilekey, byKey), ErrorCode::Ok);
+  EXPECT_EQ(Fam(file), "ADDED");
+  ASSERT_EQ(Do(file, Op::CLOSE), ErrorCode::Ok);
+}
+
 TEST(VxrFileName, SplitsTableAndAddsTheExtension) {
   struct Case {
     std::string name, path, table;
