@@ -4,11 +4,14 @@
 
 #include <cstdio>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <map>
 #include <random>
 #include <string>
 
 #include "storage/faulty_file_system.h"
+#include "storage/memory_file.h"
 #include "storage/vxr_corruption.h"
 #include "storage/vxr_memory_records.h"
 
@@ -49,8 +52,11 @@ class VxrTreeTest : public testing::Test {
     return {};
   }
 
-  // Every record in order, front to back and back to front, against the model.
+  // Every record in order, front to back and back to front, against the
+  // model; the zones closed up, each starting where the one below ends.
   void ExpectContents(const Model& model) {
+    const VxrHeader& h = store_->Header();
+    for (std::size_t i = 1; i < kVxrZones; ++i) ASSERT_EQ(h.zones[i].start, h.zones[i - 1].end) << i;
     std::size_t count = 0;
     ASSERT_TRUE(tree_->Check(count).Ok());
     EXPECT_EQ(count, model.size());
@@ -210,6 +216,95 @@ TEST_F(VxrTreeTest, FailedWriteAtEveryPointLeavesACommittedState) {
   EXPECT_TRUE(sawOld);
   EXPECT_TRUE(sawNew);
   std::filesystem::remove(saved);
+}
+
+// A file that stops taking writes after a number of them, as a crash does.
+class CrashingFile final : public OsFile {
+ public:
+  CrashingFile(std::unique_ptr<OsFile> inner, std::uint64_t writes) : inner_(std::move(inner)), left_(writes) {}
+  ReadResult ReadAt(std::uint64_t o, std::span<std::uint8_t> into) override { return inner_->ReadAt(o, into); }
+  ErrorCode WriteAt(std::uint64_t o, std::span<const std::uint8_t> b) override {
+    if (left_ == 0) return ErrorCode{339};
+    --left_;
+    return inner_->WriteAt(o, b);
+  }
+  SizeResult Size() override { return inner_->Size(); }
+  ErrorCode Truncate(std::uint64_t size) override { return inner_->Truncate(size); }
+  ErrorCode Sync() override { return inner_->Sync(); }
+  ErrorCode Lock(ByteRange r, LockKind k, LockWait w) override { return inner_->Lock(r, k, w); }
+  ErrorCode Unlock(ByteRange r) override { return inner_->Unlock(r); }
+  bool IsLockedByOthers(ByteRange r, LockKind k) override { return inner_->IsLockedByOthers(r, k); }
+  ErrorCode Close() override { return inner_->Close(); }
+
+ private:
+  std::unique_ptr<OsFile> inner_;
+  std::uint64_t left_;
+};
+
+// A crash after the header pointed at the shadow copies: a reader sees the
+// new records through them and leaves the file as it is; the next writer
+// copies them home.
+TEST(VxrInterruptedWrite, ReadThroughShadowCopiesAndFinishedByAWriter) {
+  using Bytes = MemoryFile::Bytes;
+  auto committed = std::make_shared<Bytes>();
+  Model model(KeyLess);
+  {
+    VxrPageStore::Opened o = VxrPageStore::Open(std::make_unique<MemoryFile>(committed), true);
+    ASSERT_TRUE(o.status.Ok());
+    VxrTree tree(*o.store);
+    for (std::uint32_t n = 0; n < 200; ++n) {
+      model.emplace(Key(n), std::string(50, 'o'));
+      ASSERT_TRUE(tree.Insert(Key(n), model[Key(n)]).Ok());
+    }
+    ASSERT_TRUE(tree.Write().Ok());
+  }
+  for (std::uint32_t n = 0; n < 200; n += 3) model[Key(n)] = std::string(80, 'u');
+  auto expect = [&](const std::shared_ptr<Bytes>& bytes, bool writable) {
+    VxrPageStore::Opened o = VxrPageStore::Open(std::make_unique<MemoryFile>(bytes), writable);
+    ASSERT_TRUE(o.status.Ok());
+    VxrTree tree(*o.store);
+    std::size_t count = 0;
+    ASSERT_TRUE(tree.Check(count).Ok());
+    EXPECT_EQ(count, model.size());
+    for (const auto& [key, data] : model) ASSERT_EQ(tree.Find(key).record.data, data);
+    if (writable) {
+      EXPECT_EQ(o.store->Header().committedEnd, o.store->Header().shadowEnd);
+    }
+  };
+  bool found = false;
+  for (std::uint64_t writes = 1; writes < 100 && !found; ++writes) {
+    auto bytes = std::make_shared<Bytes>(*committed);
+    {
+      VxrPageStore::Opened o = VxrPageStore::Open(
+          std::make_unique<CrashingFile>(std::make_unique<MemoryFile>(bytes), writes), true);
+      ASSERT_TRUE(o.status.Ok());
+      VxrTree tree(*o.store);
+      for (std::uint32_t n = 0; n < 200; n += 3) ASSERT_TRUE(tree.Update(Key(n), model[Key(n)]).Ok());
+      if (tree.Write().Ok()) break;
+    }
+    if (VxrLoad32(*bytes, 6) == VxrLoad32(*bytes, 10)) continue;  // not past phase one
+    found = true;
+    const Bytes left = *bytes;
+    expect(bytes, false);
+    EXPECT_EQ(*bytes, left);  // the reader wrote nothing
+    expect(bytes, true);
+    expect(bytes, false);
+  }
+  EXPECT_TRUE(found);
+}
+
+TEST(VxrPageCache, TrimKeepsSmallCachesAndDirtyPages) {
+  VxrPageCache cache;
+  for (std::uint32_t r = 0; r < 19; ++r) cache.Put(r, VxrPage{}, false);
+  cache.Trim();
+  EXPECT_EQ(cache.Size(), 19u);  // fewer than 20: nothing goes
+  for (std::uint32_t r = 19; r < 120; ++r) cache.Put(r, VxrPage{}, r % 2 == 0);
+  cache.Trim();
+  // 100 or more: least recently used clean pages go until fewer remain; then
+  // only those long unused; dirty pages stay whatever their age.
+  EXPECT_LT(cache.Size(), 100u);
+  for (std::uint32_t r = 20; r < 120; r += 2) EXPECT_NE(cache.Find(r), nullptr) << r;
+  EXPECT_EQ(cache.Find(1), nullptr);  // old and clean
 }
 
 TEST_F(VxrTreeTest, ForeignAndDamagedFiles) {
