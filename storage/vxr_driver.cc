@@ -720,6 +720,8 @@ ErrorCode QuillsetDriver::Perform(FileOperation op, File& file, const OperationA
   if (!state) return ErrorCode::FileNotOpen;
   VxrFileState& s = *state;
   VxrOpenFile& open = *s.open;
+  // Another station's commit since the last operation makes the cache stale.
+  if (const VxrStatus fresh = open.store->RefreshIfChanged(); !fresh.Ok()) return Answer(fresh, answer);
   const bool changes = op == Op::ADD || op == Op::APPEND || op == Op::PUT || op == Op::DELETE ||
                        op == Op::EMPTY || op == Op::BUILDfile || op == Op::BUILDkey;
   if (changes && !open.store->Writable()) return ErrorCode::AccessDenied;

@@ -307,6 +307,23 @@ TEST(VxrPageCache, TrimKeepsSmallCachesAndDirtyPages) {
   EXPECT_EQ(cache.Find(1), nullptr);  // old and clean
 }
 
+TEST_F(VxrTreeTest, AnotherOpensCommitIsSeenAtTheNextRefresh) {
+  ASSERT_TRUE(Open().Ok());
+  ASSERT_TRUE(tree_->Insert(Key(1), "one").Ok());
+  ASSERT_TRUE(tree_->Write().Ok());
+  OpenResult f = PosixFileSystem().Open(path_, {.read = true});
+  ASSERT_EQ(f.code, ErrorCode::Ok);
+  VxrPageStore::Opened reader = VxrPageStore::Open(std::move(f.file), false);
+  ASSERT_TRUE(reader.status.Ok());
+  VxrTree readerTree(*reader.store);
+  EXPECT_TRUE(readerTree.Find(Key(1)).Found());
+  ASSERT_TRUE(tree_->Insert(Key(2), "two").Ok());
+  ASSERT_TRUE(tree_->Write().Ok());
+  EXPECT_FALSE(readerTree.Find(Key(2)).Found());  // its cache, until it looks again
+  ASSERT_TRUE(reader.store->RefreshIfChanged().Ok());
+  EXPECT_EQ(readerTree.Find(Key(2)).record.data, "two");
+}
+
 TEST_F(VxrTreeTest, ForeignAndDamagedFiles) {
   struct Case {
     const char* what;
