@@ -164,10 +164,19 @@ VxrStatus Release(std::shared_ptr<VxrOpenFile>& file) {
   return status;
 }
 
-// Ends a change: writes it (or puts it off while streaming); a failed change
-// drops everything not yet written.
+// A change refused before it changed anything (the key upkeep puts back
+// what it did): the changes put off before it stay.
+bool RefusedCleanly(ErrorCode code) {
+  return code == ErrorCode::CreatesDuplicateKey || code == ErrorCode::RecordNotAvailable ||
+         code == ErrorCode::RecordNotFound;
+}
+
+// Ends a change: writes it (or puts it off while streaming). A change that
+// failed midway (a damaged page, a failed read) drops everything not yet
+// written, so the file stays as it was at its last write.
 VxrStatus Finish(VxrOpenFile& file, VxrStatus status) {
   if (!status.Ok()) {
+    if (RefusedCleanly(status.code)) return status;
     (void)file.tree->Discard();
     file.putOff = 0;
     return status;
