@@ -284,45 +284,55 @@ VxrStatus VxrTree::Write() {
   return status;
 }
 
-VxrStatus VxrTree::Check(std::size_t& records) {
+VxrStatus VxrTree::Check(std::size_t& records, const CheckVisitor& visitor) {
   records = 0;
   if (store_.Header().root == kVxrNoPage) return {};
-  CheckWalk walk;
-  const VxrStatus status = CheckPage(store_.Header().root, -1, nullptr, walk);
+  CheckWalk walk(visitor);
+  CheckPage(store_.Header().root, -1, nullptr, walk);
   records = walk.records;
   store_.Trim();
-  return status;
+  return walk.first;
 }
 
-VxrStatus VxrTree::CheckPage(std::uint32_t at, int level, const VxrRecord* first, CheckWalk& walk) {
+void VxrTree::CheckWalk::Damage(std::uint32_t page, VxrStatus failure, std::string_view what,
+                                std::string_view key) {
+  if (first.Ok()) first = failure;
+  if (visitor.damage) visitor.damage(page, failure, what, key);
+}
+
+void VxrTree::CheckPage(std::uint32_t at, int level, const VxrRecord* first, CheckWalk& walk) {
+  const VxrStatus shape = VxrStatus::Corrupt(kVxrTreeShape);
   // A page reached twice would make a damaged file's walk endless.
-  if (!walk.seen.insert(at).second) return VxrStatus::Corrupt(kVxrTreeShape);
+  if (!walk.seen.insert(at).second) return walk.Damage(at, shape, "reached a second time from the root");
   VxrPage* page = nullptr;
-  if (const VxrStatus s = store_.Load(at, page); !s.Ok()) return s;
-  if (level >= 0 && page->level + 1 != level) return VxrStatus::Corrupt(kVxrTreeShape);
-  if (page->records.empty() && at != store_.Header().root) return VxrStatus::Corrupt(kVxrTreeShape);
-  if (first && (page->records.front().key != first->key || page->records.front().data != first->data)) {
-    return VxrStatus::Corrupt(kVxrTreeShape);
+  if (const VxrStatus s = store_.Load(at, page); !s.Ok()) return walk.Damage(at, s, "");
+  if (walk.visitor.page) walk.visitor.page(at);
+  if (level >= 0 && page->level + 1 != level) {
+    walk.Damage(at, shape,
+                "level " + std::to_string(page->level) + " below a page of level " + std::to_string(level));
+  }
+  if (page->records.empty() && at != store_.Header().root) walk.Damage(at, shape, "an empty page below the root");
+  if (first && !page->records.empty() &&
+      (page->records.front().key != first->key || page->records.front().data != first->data)) {
+    walk.Damage(at, shape, "the parent's copy differs from the first record", first->key);
   }
   if (page->IsLeaf()) {
     for (const VxrRecord& r : page->records) {
       if (walk.records > 0 && CompareVxrKeys(walk.last, r.key) >= 0) {
-        return VxrStatus::Corrupt(kVxrPageOrder);
+        walk.Damage(at, VxrStatus::Corrupt(kVxrPageOrder), "a record not above the one before it", r.key);
       }
+      if (walk.visitor.record) walk.visitor.record(at, r);
       walk.last = r.key;
       ++walk.records;
     }
     store_.Trim();
-    return {};
+    return;
   }
   // The walk trims the cache as it goes: keep this page's entries, not the page.
   const std::vector<VxrRecord> copies = page->records;
   const std::vector<std::uint32_t> children = page->children;
   const int here = page->level;
-  for (std::size_t i = 0; i < children.size(); ++i) {
-    if (const VxrStatus s = CheckPage(children[i], here, &copies[i], walk); !s.Ok()) return s;
-  }
-  return {};
+  for (std::size_t i = 0; i < children.size(); ++i) CheckPage(children[i], here, &copies[i], walk);
 }
 
 }  // namespace zelvo

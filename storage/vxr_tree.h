@@ -20,6 +20,7 @@
 // store.
 #pragma once
 
+#include <functional>
 #include <string>
 #include <string_view>
 #include <unordered_set>
@@ -49,10 +50,24 @@ class VxrTree final : public VxrOrderedRecords {
   // Drops the changes not yet written.
   VxrStatus Discard() { return store_.Discard(); }
 
+  // What a full walk meets, for a checker that reports every damage rather
+  // than the first: each page reached, each leaf record in page order, and
+  // each damage found (the page, the failure, what is wrong in words — empty
+  // for a page that does not load — and the record key concerned, if any).
+  struct CheckVisitor {
+    std::function<void(std::uint32_t page)> page;
+    std::function<void(std::uint32_t page, const VxrRecord& record)> record;
+    std::function<void(std::uint32_t page, VxrStatus failure, std::string_view what, std::string_view key)>
+        damage;
+  };
+
   // Walks the whole tree: levels, record order across pages, and every
-  // parent's copy against its child's first record. Answers the number of
-  // records through `records`.
-  VxrStatus Check(std::size_t& records);
+  // parent's copy against its child's first record. The walk goes on past
+  // damage (a page that does not load is skipped with what lies below it)
+  // and answers the first failure met; the number of leaf records read
+  // through `records`.
+  VxrStatus Check(std::size_t& records) { return Check(records, {}); }
+  VxrStatus Check(std::size_t& records, const CheckVisitor& visitor);
 
   // The page holding the reference of `page` (kVxrNoPage for the root).
   VxrStatus ParentOf(std::uint32_t page, std::uint32_t& parent);
@@ -71,11 +86,16 @@ class VxrTree final : public VxrOrderedRecords {
   VxrStatus SplitPath(const std::vector<Step>& path, std::size_t depth);
   VxrStatus CopyFirstUpwards(const std::vector<Step>& path, std::size_t depth);
   struct CheckWalk {
+    explicit CheckWalk(const CheckVisitor& v) : visitor(v) {}
+    const CheckVisitor& visitor;
     std::unordered_set<std::uint32_t> seen;
     std::string last;
     std::size_t records = 0;
+    VxrStatus first;  // the first failure met
+
+    void Damage(std::uint32_t page, VxrStatus failure, std::string_view what, std::string_view key = {});
   };
-  VxrStatus CheckPage(std::uint32_t page, int level, const VxrRecord* first, CheckWalk& walk);
+  void CheckPage(std::uint32_t page, int level, const VxrRecord* first, CheckWalk& walk);
 
   VxrPageStore& store_;
 };
