@@ -11,7 +11,10 @@
 // records and key entries present, and every key entry against the data record
 // it names, every data record against the entries its stored definition's keys
 // give it. A dynamic key is not checked (its entries live outside the file),
-// nor the part of a partially built key above its build limit.
+// nor the part of a partially built key above its build limit. When pages of
+// the tree cannot be read, the counters and key entries are not checked (the
+// lost records would show again as every count and entry wrong), and pages
+// past damage in the tree are not said to be unreached.
 //
 // The checker only reads: it opens the page store read-only, so an
 // interrupted write is read through its shadow copies and reported, never
