@@ -10,6 +10,7 @@
 #include <string>
 
 #include "app/calc_command.h"
+#include "app/table_command.h"
 #include "runtime/locale.h"
 #include "runtime/windows_profile.h"
 
@@ -28,6 +29,7 @@ int main(int argc, char** argv) {
   app.add_option("--dir", dataDir, "Data directory (default: the current directory)");
   app.require_subcommand(0, 1);
   zelvo::CalcCommand calc(app);
+  zelvo::TableCommand table(app);
   CLI11_PARSE(app, argc, argv);
 
   // The data files live in the current directory, as the program has always
@@ -49,6 +51,7 @@ int main(int argc, char** argv) {
   }
 
   if (calc.Chosen()) return calc.Run();
+  if (table.Chosen()) return table.Run();
 
   // The desktop frame and the subcommands arrive with their layers; until the
   // frame exists, starting without a subcommand says what the binary offers.
