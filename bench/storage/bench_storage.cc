@@ -24,7 +24,8 @@
 // weighs). Each run repeats the whole work `--runs` times and prints the
 // median of every case.
 //
-// Usage: bench_storage [--quick] [--runs N] [--dir PATH]
+// Usage: bench_storage [--quick] [--records N] [--runs N] [--dir PATH]
+// (--records after --quick changes the batch of the quick scale).
 #include <sqlite3.h>
 
 #include <algorithm>
@@ -190,11 +191,14 @@ struct Measures {
   std::uint64_t scanSum = 0, lookupSum = 0;
 };
 
+// Times one case and, for a long run's patience, says so on stderr.
 template <class F>
-double Time(F&& work) {
+double Time(std::string_view store, char which, F&& work) {
   const auto start = Clock::now();
   work();
-  return std::chrono::duration<double>(Clock::now() - start).count();
+  const double seconds = std::chrono::duration<double>(Clock::now() - start).count();
+  std::fprintf(stderr, "  %.*s (%c) %.3f s\n", static_cast<int>(store.size()), store.data(), which, seconds);
+  return seconds;
 }
 
 // ---------------------------------------------------------------- VXR
@@ -463,20 +467,20 @@ Measures Measure(const fs::path& dir, std::string_view name, const Work& w, cons
     Store store(base + "B");
     store.Create();
     store.Open();
-    m.seconds[1] = Time([&] { store.Add(w.rows, scale.oneByOne, false); });
+    m.seconds[1] = Time(name, 'b', [&] { store.Add(w.rows, scale.oneByOne, false); });
     store.Close();
   }
   Store store(base);
   store.Create();
   store.Open();
-  m.seconds[0] = Time([&] { store.Add(w.rows, w.rows.size(), true); });
+  m.seconds[0] = Time(name, 'a', [&] { store.Add(w.rows, w.rows.size(), true); });
   store.Close();
   m.bytes = store.Size();
   store.Open();
-  m.seconds[2] = Time([&] { m.scanSum = store.ScanInKeyOrder(w.rows.size()); });
-  m.seconds[3] = Time([&] { m.lookupSum = store.Lookups(w); });
-  m.seconds[4] = Time([&] { store.ChangeSurnames(w); });
-  m.seconds[5] = Time([&] { store.Delete(w); });
+  m.seconds[2] = Time(name, 'c', [&] { m.scanSum = store.ScanInKeyOrder(w.rows.size()); });
+  m.seconds[3] = Time(name, 'd', [&] { m.lookupSum = store.Lookups(w); });
+  m.seconds[4] = Time(name, 'e', [&] { store.ChangeSurnames(w); });
+  m.seconds[5] = Time(name, 'f', [&] { store.Delete(w); });
   store.ScanInKeyOrder(w.rows.size() - w.deleted.size());  // what is left is all there
   store.Close();
   return m;
@@ -504,9 +508,10 @@ int Run(int argc, char** argv) {
   for (int i = 1; i < argc; ++i) {
     const std::string_view arg = argv[i];
     if (arg == "--quick") scale = kQuick;
+    else if (arg == "--records" && i + 1 < argc) scale.batch = std::max<std::size_t>(40, std::strtoul(argv[++i], nullptr, 10));
     else if (arg == "--runs" && i + 1 < argc) runs = std::max(1, std::atoi(argv[++i]));
     else if (arg == "--dir" && i + 1 < argc) dir = argv[++i];
-    else Fail("usage: bench_storage [--quick] [--runs N] [--dir PATH]");
+    else Fail("usage: bench_storage [--quick] [--records N] [--runs N] [--dir PATH]");
   }
   std::string pattern = (dir / "bench_storage.XXXXXX").string();
   if (!mkdtemp(pattern.data())) Fail("cannot make a directory in " + dir.string());
