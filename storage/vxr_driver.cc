@@ -164,10 +164,19 @@ VxrStatus Release(std::shared_ptr<VxrOpenFile>& file) {
   return status;
 }
 
-// Ends a change: writes it (or puts it off while streaming); a failed change
-// drops everything not yet written.
+// A change refused before it changed anything (the key upkeep puts back
+// what it did): the changes put off before it stay.
+bool RefusedCleanly(ErrorCode code) {
+  return code == ErrorCode::CreatesDuplicateKey || code == ErrorCode::RecordNotAvailable ||
+         code == ErrorCode::RecordNotFound;
+}
+
+// Ends a change: writes it (or puts it off while streaming). A change that
+// failed midway (a damaged page, a failed read) drops everything not yet
+// written, so the file stays as it was at its last write.
 VxrStatus Finish(VxrOpenFile& file, VxrStatus status) {
   if (!status.Ok()) {
+    if (RefusedCleanly(status.code)) return status;
     (void)file.tree->Discard();
     file.putOff = 0;
     return status;
@@ -720,6 +729,8 @@ ErrorCode QuillsetDriver::Perform(FileOperation op, File& file, const OperationA
   if (!state) return ErrorCode::FileNotOpen;
   VxrFileState& s = *state;
   VxrOpenFile& open = *s.open;
+  // Another station's commit since the last operation makes the cache stale.
+  if (const VxrStatus fresh = open.store->RefreshIfChanged(); !fresh.Ok()) return Answer(fresh, answer);
   const bool changes = op == Op::ADD || op == Op::APPEND || op == Op::PUT || op == Op::DELETE ||
                        op == Op::EMPTY || op == Op::BUILDfile || op == Op::BUILDkey;
   if (changes && !open.store->Writable()) return ErrorCode::AccessDenied;

@@ -19,8 +19,10 @@
 // into the page cache and is written in the two phases of the page store when
 // the operation ends; after STREAM writing is put off while fewer than 40
 // pages are dirty and fewer than 5000 changes have been put off, and FLUSH
-// writes at once. A change that fails drops every change not yet written, so
-// the file stays as it was at its last write. ADD and PUT keep the keys'
+// writes at once. A change refused before it changed anything (a duplicate
+// key, no current record) keeps the changes put off before it; one that fails
+// midway (a damaged page, an I/O error) drops every change not yet written,
+// so the file stays as it was at its last write. ADD and PUT keep the keys'
 // entries (storage/vxr_key_upkeep.h); APPEND writes the record alone, for a
 // BUILD to index. A consistency failure answers 90 with "Possible data
 // corruption in file (N)" as the file error text.

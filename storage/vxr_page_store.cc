@@ -374,6 +374,19 @@ VxrStatus VxrPageStore::WritePhases(const VxrHeader& before, VxrHeader next) {
   return {};
 }
 
+VxrStatus VxrPageStore::RefreshIfChanged() {
+  if (HasChanges() || newFile_) return {};
+  std::array<std::uint8_t, kVxrHeaderSize> bytes{};
+  const ReadResult read = file_->ReadAt(0, bytes);
+  if (Failed(read.code)) return FromCode(read.code);
+  const auto header = DecodeVxrHeader(std::span(bytes).first(read.bytes));
+  if (!header) return FromCode(ErrorCode::InvalidDataFile);
+  if (header->changeCounter == committed_.changeCounter && header->committedEnd == header->shadowEnd) {
+    return {};
+  }
+  return Discard();
+}
+
 VxrStatus VxrPageStore::Discard() {
   cache_.Clear();
   freed_.clear();

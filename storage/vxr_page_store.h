@@ -88,6 +88,10 @@ class VxrPageStore {
   VxrStatus Write(const VxrParentFinder& parentOf);
   // Drops every change and the cache; the header is read again.
   VxrStatus Discard();
+  // Reads the header again; when another open committed since (a higher
+  // change counter) the cache is dropped and the new header taken. Between
+  // operations only: changes not yet written are kept as they are.
+  VxrStatus RefreshIfChanged();
 
   void Trim() { cache_.Trim(); }
   std::size_t CachedPages() const { return cache_.Size(); }

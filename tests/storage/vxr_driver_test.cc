@@ -269,6 +269,17 @@ TEST_F(VxrDriverTest, KeysAreKeptAndADuplicateLeavesNoTrace) {
   EXPECT_EQ(Bytes(), before);  // nothing was written
   EXPECT_EQ(Number(file, Op::RECORDSfile), 1u);
   EXPECT_EQ(ReadAll(file), std::vector<std::string>{"IVANOV"});
+
+  // While streaming, a refused ADD keeps the ADDs put off before it.
+  ASSERT_EQ(Do(file, Op::STREAM), ErrorCode::Ok);
+  Set(file, 8, "PETROV");
+  ASSERT_EQ(Do(file, Op::ADD), ErrorCode::Ok);
+  Set(file, 8, "SIDOR");
+  EXPECT_EQ(Do(file, Op::ADD), ErrorCode::CreatesDuplicateKey);
+  ASSERT_EQ(Do(file, Op::FLUSH), ErrorCode::Ok);
+  ASSERT_EQ(Do(file, Op::CLOSE), ErrorCode::Ok);
+  ASSERT_EQ(Open(file), ErrorCode::Ok);
+  EXPECT_EQ(ReadAll(file), (std::vector<std::string>{"IVANOV", "PETROV"}));
   ASSERT_EQ(Do(file, Op::CLOSE), ErrorCode::Ok);
 }
 

@@ -307,6 +307,23 @@ TEST(VxrPageCache, TrimKeepsSmallCachesAndDirtyPages) {
   EXPECT_EQ(cache.Find(1), nullptr);  // old and clean
 }
 
+TEST_F(VxrTreeTest, AnotherOpensCommitIsSeenAtTheNextRefresh) {
+  ASSERT_TRUE(Open().Ok());
+  ASSERT_TRUE(tree_->Insert(Key(1), "one").Ok());
+  ASSERT_TRUE(tree_->Write().Ok());
+  OpenResult f = PosixFileSystem().Open(path_, {.read = true});
+  ASSERT_EQ(f.code, ErrorCode::Ok);
+  VxrPageStore::Opened reader = VxrPageStore::Open(std::move(f.file), false);
+  ASSERT_TRUE(reader.status.Ok());
+  VxrTree readerTree(*reader.store);
+  EXPECT_TRUE(readerTree.Find(Key(1)).Found());
+  ASSERT_TRUE(tree_->Insert(Key(2), "two").Ok());
+  ASSERT_TRUE(tree_->Write().Ok());
+  EXPECT_FALSE(readerTree.Find(Key(2)).Found());  // its cache, until it looks again
+  ASSERT_TRUE(reader.store->RefreshIfChanged().Ok());
+  EXPECT_EQ(readerTree.Find(Key(2)).record.data, "two");
+}
+
 TEST_F(VxrTreeTest, ForeignAndDamagedFiles) {
   struct Case {
     const char* what;
@@ -331,6 +348,68 @@ TEST_F(VxrTreeTest, ForeignAndDamagedFiles) {
     EXPECT_EQ(Open().code, c.code) << c.what;
     EXPECT_EQ(std::filesystem::file_size(path_), c.bytes.size()) << c.what;  // not written
   }
+}
+
+}  // namespace
+}  // namespace zelvo
+
+namespace zelvo {
+namespace {
+
+// The zone rules on a tree of a root and three leaves, all one unit long.
+TEST(VxrZones, FreedPlacesTakeTheLastPageAndGrownPagesMoveZone) {
+  auto bytes = std::make_shared<MemoryFile::Bytes>();
+  VxrPageStore::Opened o = VxrPageStore::Open(std::make_unique<MemoryFile>(bytes), true);
+  ASSERT_TRUE(o.status.Ok());
+  VxrPageStore& store = *o.store;
+  VxrTree tree(store);
+  VxrPage root;
+  root.level = 1;
+  for (const char* key : {"a", "b", "c"}) {
+    VxrPage leaf;
+    leaf.records.push_back({key, "1"});
+    root.records.push_back({key, "1"});
+    root.children.push_back(store.Allocate(std::move(leaf)));
+  }
+  store.Header().root = store.Allocate(std::move(root));
+  ASSERT_TRUE(tree.Write().Ok());
+  EXPECT_EQ(store.Header().zones[1], (VxrZone{0, 4}));  // leaves at 0, 1, 2, the root at 3
+  EXPECT_EQ(store.Header().root, 3u);
+
+  // Freeing leaf "a" moves the zone's last page, the root, into its place.
+  ASSERT_TRUE(tree.Erase("a").Ok());
+  ASSERT_TRUE(tree.Write().Ok());
+  EXPECT_EQ(store.Header().zones[1], (VxrZone{0, 3}));
+  EXPECT_EQ(store.Header().root, 0u);
+  VxrPage* top = nullptr;
+  ASSERT_TRUE(store.Load(store.Header().root, top).Ok());
+  EXPECT_EQ(top->children, (std::vector<std::uint32_t>{1, 2}));
+
+  // Leaf "b" grows to two units and so does the root, which holds a copy of
+  // b's record. Each leaves zone 1, the zone's last page taking its place:
+  // "c" moves from 2 to 1, then from 1 to 0. They join zone 2, which now
+  // starts at 1: the gap below it holds the first to join (the root), the
+  // second goes to its end.
+  std::string grown;
+  for (int i = 0; i < 300; ++i) grown.push_back(static_cast<char>(i % 251));  // no runs to fold
+  ASSERT_TRUE(tree.Update("b", grown).Ok());
+  ASSERT_TRUE(tree.Write().Ok());
+  EXPECT_EQ(store.Header().zones[1], (VxrZone{0, 1}));
+  EXPECT_EQ(store.Header().zones[2], (VxrZone{1, 5}));
+  for (std::size_t i = 3; i < kVxrZones; ++i) EXPECT_EQ(store.Header().zones[i], (VxrZone{5, 5})) << i;
+  EXPECT_EQ(store.Header().root, 1u);
+  ASSERT_TRUE(store.Load(store.Header().root, top).Ok());
+  EXPECT_EQ(top->children, (std::vector<std::uint32_t>{3, 0}));
+  EXPECT_EQ(store.Header().UsedEnd(), VxrPageOffset(5));
+
+  // Opened again from the bytes alone, the same records.
+  VxrPageStore::Opened again = VxrPageStore::Open(std::make_unique<MemoryFile>(bytes), false);
+  ASSERT_TRUE(again.status.Ok());
+  VxrTree reread(*again.store);
+  std::size_t count = 0;
+  ASSERT_TRUE(reread.Check(count).Ok());
+  EXPECT_EQ(count, 2u);
+  EXPECT_EQ(reread.Find("b").record.data, grown);
 }
 
 }  // namespace
