@@ -11,6 +11,7 @@
 
 #include "app/calc_command.h"
 #include "app/check_command.h"
+#include "app/table_command.h"
 #include "runtime/locale.h"
 #include "runtime/windows_profile.h"
 
@@ -29,6 +30,7 @@ int main(int argc, char** argv) {
   app.add_option("--dir", dataDir, "Data directory (default: the current directory)");
   app.require_subcommand(0, 1);
   zelvo::CalcCommand calc(app);
+  zelvo::TableCommand table(app);
   zelvo::CheckCommand check(app);
   CLI11_PARSE(app, argc, argv);
 
@@ -51,6 +53,7 @@ int main(int argc, char** argv) {
   }
 
   if (calc.Chosen()) return calc.Run();
+  if (table.Chosen()) return table.Run();
   if (check.Chosen()) return check.Run();
 
   // The desktop frame and the subcommands arrive with their layers; until the
