@@ -1,13 +1,15 @@
 // Arbitrary bytes as an indexed record file: opening answers a clear result,
 // a full scan forwards and backwards and the tree check never crash, a
 // read-only open never writes, and a writable open that succeeds can take a
-// record, write it and find it again.
+// record, write it and find it again. The whole-file check never crashes
+// and never writes either.
 #include <cstddef>
 #include <cstdint>
 #include <memory>
 #include <vector>
 
 #include "storage/memory_file.h"
+#include "storage/vxr_check.h"
 #include "storage/vxr_page_store.h"
 #include "storage/vxr_tree.h"
 
@@ -41,6 +43,14 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
       VxrTree tree(*opened.store);
       Scan(tree);
     }
+    Check(*bytes == *original);
+  }
+  {
+    // The whole-file check: any bytes give a report (an unreadable file says
+    // why), and the file stays as it was.
+    auto bytes = std::make_shared<MemoryFile::Bytes>(*original);
+    const VxrCheckReport report = CheckVxrFile(std::make_unique<MemoryFile>(bytes));
+    Check(report.readable || !report.findings.empty());
     Check(*bytes == *original);
   }
   auto bytes = std::make_shared<MemoryFile::Bytes>(*original);

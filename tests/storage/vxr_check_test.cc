@@ -1,6 +1,7 @@
 #include "storage/vxr_check.h"
 
 #include <gtest/gtest.h>
+#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
@@ -100,7 +101,8 @@ class VxrCheckTest : public testing::Test {
  protected:
   static void SetUpTestSuite() {
     RegisterFileDriver(Driver::Quillset, &VxrDriver());
-    dir_ = fs::path(testing::TempDir()) / "vxr_check";
+    // One folder per process: CTest runs the tests of this suite side by side.
+    dir_ = fs::path(testing::TempDir()) / ("vxr_check_" + std::to_string(getpid()));
     fs::remove_all(dir_);
     fs::create_directories(dir_);
     const std::string name = (dir_ / "SOUND").string();
