@@ -239,6 +239,11 @@ const Damage kDamages[] = {
        return Found(edited ? "table " + std::to_string(table) + " key 0 counters" : "not edited",
                     "count 7, but 400 entries present");
      }},
+    {"an interrupted write",
+     [](std::string& b) {
+       b[10] = static_cast<char>(b[10] + 1);  // the shadow end past the committed end
+       return Found("header", "an interrupted write");
+     }},
     {"a last issued number below a record number",
      [](std::string& b) {
        b[20] = b[21] = b[22] = 0;
