@@ -51,17 +51,28 @@ std::string KeyAt(std::uint32_t table, std::uint8_t key) {
 // The words for a failed consistency check or a failed read.
 std::string Why(VxrStatus status) {
   switch (status.corruption) {
-    case kVxrPageHome: return "the page does not name its own position";
-    case kVxrPageSize: return "stored or uncompressed size out of bounds for the page";
-    case kVxrPageRuns: return "the compressed record part does not decode";
-    case kVxrPageRecords: return "the records do not fill the page's stated size exactly";
-    case kVxrPageOrder: return "records out of order inside the page";
-    case kVxrPageReference: return "a reference outside every zone";
-    case kVxrTreeShape: return "levels or parent copies that do not fit together";
-    case kVxrShortPage: return "the page reaches past the end of the file";
-    case kVxrZoneLayout: return "page zones that overlap or run backwards";
-    case kVxrShadow: return "a shadow area that cannot be walked";
-    default: break;
+    case kVxrPageHome:
+      return "the page does not name its own position";
+    case kVxrPageSize:
+      return "stored or uncompressed size out of bounds for the page";
+    case kVxrPageRuns:
+      return "the compressed record part does not decode";
+    case kVxrPageRecords:
+      return "the records do not fill the page's stated size exactly";
+    case kVxrPageOrder:
+      return "records out of order inside the page";
+    case kVxrPageReference:
+      return "a reference outside every zone";
+    case kVxrTreeShape:
+      return "levels or parent copies that do not fit together";
+    case kVxrShortPage:
+      return "the page reaches past the end of the file";
+    case kVxrZoneLayout:
+      return "page zones that overlap or run backwards";
+    case kVxrShadow:
+      return "a shadow area that cannot be walked";
+    default:
+      break;
   }
   if (status.code == ErrorCode::FileSystemError) return VxrCorruptionText(status.corruption);
   return "cannot be read: " + ErrorText(status.code);
@@ -69,19 +80,32 @@ std::string Why(VxrStatus status) {
 
 std::optional<FieldType> FieldTypeOf(std::uint8_t code) {
   switch (code) {
-    case 1: return FieldType::Byte;
-    case 2: return FieldType::Short;
-    case 3: return FieldType::UShort;
-    case 4: return FieldType::Date;
-    case 5: return FieldType::Time;
-    case 6: return FieldType::Long;
-    case 7: return FieldType::ULong;
-    case 9: return FieldType::Real;
-    case 10: return FieldType::Decimal;
-    case 18: return FieldType::String;
-    case 19: return FieldType::CString;
-    case 20: return FieldType::PString;
-    default: return std::nullopt;
+    case 1:
+      return FieldType::Byte;
+    case 2:
+      return FieldType::Short;
+    case 3:
+      return FieldType::UShort;
+    case 4:
+      return FieldType::Date;
+    case 5:
+      return FieldType::Time;
+    case 6:
+      return FieldType::Long;
+    case 7:
+      return FieldType::ULong;
+    case 9:
+      return FieldType::Real;
+    case 10:
+      return FieldType::Decimal;
+    case 18:
+      return FieldType::String;
+    case 19:
+      return FieldType::CString;
+    case 20:
+      return FieldType::PString;
+    default:
+      return std::nullopt;
   }
 }
 
@@ -105,7 +129,8 @@ std::optional<std::vector<VxrKey>> KeysOf(const VxrDefinition& d, std::string& w
     for (const VxrDefinition::Component& c : stored.components) {
       const auto type = c.field < d.fields.size() ? FieldTypeOf(d.fields[c.field].type) : std::nullopt;
       if (!type || d.fields[c.field].elements != 1) {
-        why = "key " + std::to_string(k) + " names field " + std::to_string(c.field) + ", which no key can read";
+        why = "key " + std::to_string(k) + " names field " + std::to_string(c.field) +
+              ", which no key can read";
         return std::nullopt;
       }
       const VxrDefinition::Field& f = d.fields[c.field];
@@ -124,7 +149,7 @@ std::optional<std::vector<VxrKey>> KeysOf(const VxrDefinition& d, std::string& w
 // Every record of one table, sorted out by kind.
 struct TableRecords {
   std::optional<std::string> name;
-  std::vector<std::pair<std::uint32_t, const VxrRecord*>> data;  // record number, record
+  std::vector<std::pair<std::uint32_t, const VxrRecord*>> data;   // record number, record
   std::map<std::uint8_t, std::vector<const VxrRecord*>> entries;  // by key number
   std::map<std::uint8_t, const VxrRecord*> counters;              // by kVxrDataRecordMark or key number
   std::map<std::uint16_t, const VxrRecord*> chunks;               // definition chunks
@@ -143,7 +168,8 @@ class Checker {
       return Unreadable("cannot be read: " + ErrorText(Failed(read.code) ? read.code : size.code));
     }
     if (read.bytes < kVxrHeaderSize) {
-      return Unreadable(std::to_string(read.bytes) + " bytes, fewer than a header's 512: not an indexed record file");
+      return Unreadable(std::to_string(read.bytes) +
+                        " bytes, fewer than a header's 512: not an indexed record file");
     }
     const auto header = DecodeVxrHeader(bytes);
     if (!header) return Unreadable("no signature \"qUiL\" at offset 14: not an indexed record file");
@@ -177,7 +203,9 @@ class Checker {
   }
 
  private:
-  void Add(std::string location, std::string text) { report_.findings.push_back({std::move(location), std::move(text)}); }
+  void Add(std::string location, std::string text) {
+    report_.findings.push_back({std::move(location), std::move(text)});
+  }
 
   void Unreadable(std::string text) {
     report_.readable = false;
@@ -209,17 +237,18 @@ class Checker {
         Add(at, "ends at " + Hex(z.end) + ", before its start " + Hex(z.start));
         usable = false;
       } else if ((z.end - z.start) % i != 0) {
-        Add(at, "its " + std::to_string(z.end - z.start) + " units are not whole pages of " + std::to_string(i) +
-                    " units");
+        Add(at, "its " + std::to_string(z.end - z.start) + " units are not whole pages of " +
+                    std::to_string(i) + " units");
         usable = false;
       } else if (z.end > z.start && VxrPageOffset(z.end) > fileSize) {
-        Add(at, "reaches offset " + Hex(VxrPageOffset(z.end)) + ", past the end of the file at " + Hex(fileSize));
+        Add(at,
+            "reaches offset " + Hex(VxrPageOffset(z.end)) + ", past the end of the file at " + Hex(fileSize));
       }
       below = std::max(below, z.end);
     }
     if (usable && h.committedEnd != h.UsedEnd()) {
-      Add("header", "committed end " + Hex(h.committedEnd) + " differs from the end of the pages " +
-                        Hex(h.UsedEnd()));
+      Add("header",
+          "committed end " + Hex(h.committedEnd) + " differs from the end of the pages " + Hex(h.UsedEnd()));
     }
     return usable;
   }
@@ -250,7 +279,8 @@ class Checker {
   // page's first bytes can be read.
   std::string SizeText(std::uint32_t reference, std::size_t units) {
     std::array<std::uint8_t, 6> head{};
-    if ( Failed(file_->ReadAt(VxrPageOffset(reference), head).code)) return Why(VxrStatus::Corrupt(kVxrPageSize));
+    if (Failed(file_->ReadAt(VxrPageOffset(reference), head).code))
+      return Why(VxrStatus::Corrupt(kVxrPageSize));
     const std::size_t stored = VxrLoad16(head, 4);
     return "stored size " + std::to_string(stored) + " takes " + std::to_string(VxrUnits(stored)) +
            " units; its zone's pages take " + std::to_string(units);
@@ -304,19 +334,28 @@ class Checker {
       if (mark == kVxrDataRecordMark) {
         const auto number = ReadBigEndian32(key, 5);
         if (!number || key.size() != 9) {
-          Add(TableAt(*table) + " record " + HexBytes(key), "a data record key of " + std::to_string(key.size()) + " bytes, not 9");
+          Add(TableAt(*table) + " record " + HexBytes(key),
+              "a data record key of " + std::to_string(key.size()) + " bytes, not 9");
           continue;
         }
         t.data.emplace_back(*number, &r);
         highest_ = std::max(highest_, *number);
       } else if (mark == kVxrCountersMark) {
-        if (key.size() == 6) t.counters[static_cast<std::uint8_t>(key[5])] = &r;
-        else Add(TableAt(*table) + " counters " + HexBytes(key), "a counters key of " + std::to_string(key.size()) + " bytes, not 6");
+        if (key.size() == 6 && r.data.size() != 8) {
+          Add(TableAt(*table) + " counters " + HexBytes(key),
+              "a data part of " + std::to_string(r.data.size()) + " bytes, not 8");
+        } else if (key.size() == 6) {
+          t.counters[static_cast<std::uint8_t>(key[5])] = &r;
+        } else
+          Add(TableAt(*table) + " counters " + HexBytes(key),
+              "a counters key of " + std::to_string(key.size()) + " bytes, not 6");
       } else if (mark == kVxrDefinitionMark) {
         if (key.size() == 7) {
-          t.chunks[static_cast<std::uint16_t>(static_cast<std::uint8_t>(key[5]) | static_cast<std::uint8_t>(key[6]) << 8)] = &r;
+          t.chunks[static_cast<std::uint16_t>(static_cast<std::uint8_t>(key[5]) |
+                                              static_cast<std::uint8_t>(key[6]) << 8)] = &r;
         } else {
-          Add(TableAt(*table) + " definition " + HexBytes(key), "a definition chunk key of " + std::to_string(key.size()) + " bytes, not 7");
+          Add(TableAt(*table) + " definition " + HexBytes(key),
+              "a definition chunk key of " + std::to_string(key.size()) + " bytes, not 7");
         }
       } else if (mark < kMaxVxrKeys) {
         t.entries[mark].push_back(&r);
@@ -326,20 +365,16 @@ class Checker {
 
   void CheckNumbers(std::uint32_t lastNumber) {
     if (lastNumber < highest_) {
-      Add("header", "last issued number " + std::to_string(lastNumber) + " is below the highest number present, " +
-                        std::to_string(highest_));
+      Add("header", "last issued number " + std::to_string(lastNumber) +
+                        " is below the highest number present, " + std::to_string(highest_));
     }
   }
 
-  // The counters record `which`; nullopt when absent (counts as zeros).
-  std::optional<VxrCounters> Counters(std::uint32_t table, const TableRecords& t, std::uint8_t which) {
+  // The counters record `which`; nullopt when absent or damaged (counts as zeros).
+  static std::optional<VxrCounters> Counters(const TableRecords& t, std::uint8_t which) {
     const auto it = t.counters.find(which);
     if (it == t.counters.end()) return std::nullopt;
-    const std::string& data = it->second->data;
-    if (data.size() != 8) {
-      Add(TableAt(table) + " counters " + HexBytes(it->second->key), "a data part of " + std::to_string(data.size()) + " bytes, not 8");
-      return VxrCounters{};
-    }
+    const std::string& data = it->second->data;  // 8 bytes, as sorted out
     const auto le = [&](std::size_t at) {
       return VxrLoad32(std::span(reinterpret_cast<const std::uint8_t*>(data.data()), data.size()), at);
     };
@@ -348,11 +383,12 @@ class Checker {
 
   void CheckCount(std::uint32_t table, const TableRecords& t, std::uint8_t which, std::size_t present,
                   const std::string& what) {
-    const VxrCounters c = Counters(table, t, which).value_or(VxrCounters{});
+    const VxrCounters c = Counters(t, which).value_or(VxrCounters{});
     if (c.count == present) return;
-    const std::string at = which == kVxrDataRecordMark ? TableAt(table) + " counters"
-                                                       : KeyAt(table, which) + " counters";
-    Add(at, "count " + std::to_string(c.count) + ", but " + std::to_string(present) + " " + what + " present");
+    const std::string at =
+        which == kVxrDataRecordMark ? TableAt(table) + " counters" : KeyAt(table, which) + " counters";
+    Add(at,
+        "count " + std::to_string(c.count) + ", but " + std::to_string(present) + " " + what + " present");
   }
 
   void CheckTable(std::uint32_t table, const TableRecords& t) {
@@ -381,7 +417,8 @@ class Checker {
     if (!keys) return Add(TableAt(table) + " definition", why);
     for (const auto& [number, entries] : t.entries) {
       if (number >= keys->size()) {
-        Add(KeyAt(table, number), std::to_string(entries.size()) + " entries of a key the definition does not have");
+        Add(KeyAt(table, number),
+            std::to_string(entries.size()) + " entries of a key the definition does not have");
       }
     }
     // The rules a table's text keys were weighed by are not stored: take the
@@ -401,10 +438,12 @@ class Checker {
       const auto it = t.entries.find(key.number);
       const std::vector<const VxrRecord*> none;
       const auto& entries = it == t.entries.end() ? none : it->second;
-      const VxrCounters counters = Counters(table, t, key.number).value_or(VxrCounters{});
+      const VxrCounters counters = Counters(t, key.number).value_or(VxrCounters{});
       // Above a partial key's build limit upkeep left the entries as they were.
-      const std::uint32_t limit = key.Has(kVxrKeyPartial) && counters.second != 0 ? counters.second : 0xFFFFFFFFu;
-      std::map<std::string, std::pair<std::string, std::uint32_t>, std::less<>> expected;  // key part -> data, record
+      const std::uint32_t limit =
+          key.Has(kVxrKeyPartial) && counters.second != 0 ? counters.second : 0xFFFFFFFFu;
+      std::map<std::string, std::pair<std::string, std::uint32_t>, std::less<>>
+          expected;  // key part -> data, record
       std::set<std::uint32_t> present;
       for (const auto& [number, record] : t.data) {
         present.insert(number);
@@ -432,13 +471,14 @@ class Checker {
         out.push_back({KeyAt(table, key.number) + " entry " + HexBytes(entry->key), std::move(text)});
       }
       for (const auto& [entryKey, want] : expected) {
-        out.push_back({TableAt(table) + " record " + HexBytes(VxrDataRecordKey(table, want.second)),
-                       "no entry in key " + std::to_string(key.number) + " (expected " + HexBytes(entryKey) + ")"});
+        out.push_back(
+            {TableAt(table) + " record " + HexBytes(VxrDataRecordKey(table, want.second)),
+             "no entry in key " + std::to_string(key.number) + " (expected " + HexBytes(entryKey) + ")"});
       }
       if (limit == 0xFFFFFFFFu && counters.count != counted) {
-        out.push_back({KeyAt(table, key.number) + " counters",
-                       "count " + std::to_string(counters.count) + ", but " + std::to_string(counted) +
-                           " entries present"});
+        out.push_back({KeyAt(table, key.number) + " counters", "count " + std::to_string(counters.count) +
+                                                                   ", but " + std::to_string(counted) +
+                                                                   " entries present"});
       }
     }
   }

@@ -48,7 +48,8 @@ std::vector<PagePlace> Pages(const std::string& bytes) {
   const VxrHeader h = *DecodeVxrHeader(Span(bytes));
   std::vector<PagePlace> out;
   for (std::size_t i = 1; i < kVxrZones; ++i) {
-    for (std::uint32_t r = h.zones[i].start; r < h.zones[i].end; r += static_cast<std::uint32_t>(i)) out.push_back({r, i});
+    for (std::uint32_t r = h.zones[i].start; r < h.zones[i].end; r += static_cast<std::uint32_t>(i))
+      out.push_back({r, i});
   }
   return out;
 }
@@ -61,14 +62,16 @@ std::vector<VxrRecord> LeafRecords(const std::string& bytes) {
     VxrPageDecode d = DecodeVxrPage(Span(bytes, home).first(p.units * kVxrUnit), home);
     if (d.page.IsLeaf()) all.insert(all.end(), d.page.records.begin(), d.page.records.end());
   }
-  std::sort(all.begin(), all.end(), [](const VxrRecord& a, const VxrRecord& b) { return CompareVxrKeys(a.key, b.key) < 0; });
+  std::sort(all.begin(), all.end(),
+            [](const VxrRecord& a, const VxrRecord& b) { return CompareVxrKeys(a.key, b.key) < 0; });
   return all;
 }
 
 // Changes the leaf that holds the record `key`, not as its first record (so
 // the parent's copy stays right), and stores it again in its place; false when
 // no leaf holds it so or the change would move the page to another zone.
-bool EditLeaf(std::string& bytes, std::string_view key, const std::function<void(VxrPage&, std::size_t)>& edit) {
+bool EditLeaf(std::string& bytes, std::string_view key,
+              const std::function<void(VxrPage&, std::size_t)>& edit) {
   for (const PagePlace& p : Pages(bytes)) {
     const auto home = static_cast<std::uint32_t>(VxrPageOffset(p.reference));
     VxrPageDecode d = DecodeVxrPage(Span(bytes, home).first(p.units * kVxrUnit), home);
@@ -106,8 +109,12 @@ class VxrCheckTest : public testing::Test {
     fs::remove_all(dir_);
     fs::create_directories(dir_);
     const std::string name = (dir_ / "SOUND").string();
-    const FileDeclaration decl{.label = "CHK", .driver = Driver::Quillset, .name = name,
-                               .attributes = kFileCreate, .fields = kCheckedFields, .keys = kCheckedKeys};
+    const FileDeclaration decl{.label = "CHK",
+                               .driver = Driver::Quillset,
+                               .name = name,
+                               .attributes = kFileCreate,
+                               .fields = kCheckedFields,
+                               .keys = kCheckedKeys};
     File file(decl);
     ASSERT_EQ(PerformFileOperation(file, Op::CREATE, {}), ErrorCode::Ok);
     OperationArguments open;
@@ -169,7 +176,12 @@ struct Damage {
 std::pair<std::string, std::string> Found(std::string location, std::string text) { return {location, text}; }
 
 const Damage kDamages[] = {
-    {"header signature", [](std::string& b) { b[14] = 'x'; return Found("header", "no signature"); }, false},
+    {"header signature",
+     [](std::string& b) {
+       b[14] = 'x';
+       return Found("header", "no signature");
+     },
+     false},
     {"a zone reaching past the file",
      [](std::string& b) {
        const PagePlace last = Pages(b).back();
@@ -192,9 +204,21 @@ const Damage kDamages[] = {
        const auto span = std::span(reinterpret_cast<std::uint8_t*>(b.data()), b.size());
        const std::uint64_t at = VxrPageOffset(p.reference);
        VxrStore16(span, at + 4, static_cast<std::uint16_t>(VxrLoad16(span, at + 4) + kVxrUnit));
-       return Found("page 0x" + [&] { char t[16]; std::snprintf(t, sizeof t, "%X", p.reference); return std::string(t); }() +
-                        " (offset 0x" + [&] { char t[16]; std::snprintf(t, sizeof t, "%llX", static_cast<unsigned long long>(at)); return std::string(t); }() + ")",
-                    "units; its zone's pages take");
+       return Found(
+           "page 0x" +
+               [&] {
+                 char t[16];
+                 std::snprintf(t, sizeof t, "%X", p.reference);
+                 return std::string(t);
+               }() +
+               " (offset 0x" +
+               [&] {
+                 char t[16];
+                 std::snprintf(t, sizeof t, "%llX", static_cast<unsigned long long>(at));
+                 return std::string(t);
+               }() +
+               ")",
+           "units; its zone's pages take");
      }},
     {"a flipped record order",
      [](std::string& b) {
@@ -210,10 +234,15 @@ const Damage kDamages[] = {
        const std::string prefix = VxrDataRecordKey(table, 0).substr(0, 4) + '\x01';
        std::string entry;
        for (const VxrRecord& r : LeafRecords(b)) {
-         if (r.key.compare(0, 5, prefix) == 0 && r.key.substr(r.key.size() - 4) == VxrDataRecordKey(0, 150).substr(5)) entry = r.key;
+         if (r.key.compare(0, 5, prefix) == 0 &&
+             r.key.substr(r.key.size() - 4) == VxrDataRecordKey(0, 150).substr(5))
+           entry = r.key;
        }
-       const bool edited = EditLeaf(b, entry, [](VxrPage& p, std::size_t i) { p.records.erase(p.records.begin() + static_cast<std::ptrdiff_t>(i)); });
-       return Found(edited ? "table " + std::to_string(table) + " record " + Hex(VxrDataRecordKey(table, 150)) : "not edited",
+       const bool edited = EditLeaf(b, entry, [](VxrPage& p, std::size_t i) {
+         p.records.erase(p.records.begin() + static_cast<std::ptrdiff_t>(i));
+       });
+       return Found(edited ? "table " + std::to_string(table) + " record " + Hex(VxrDataRecordKey(table, 150))
+                           : "not edited",
                     "no entry in key 1");
      }},
     {"an extra key entry",
@@ -235,7 +264,9 @@ const Damage kDamages[] = {
      [](std::string& b) {
        const std::uint32_t table = TableOf(b);
        const std::string counters = VxrCountersKey(table, 0);
-       const bool edited = EditLeaf(b, counters, [](VxrPage& p, std::size_t i) { p.records[i].data.replace(0, 4, std::string("\x07\0\0\0", 4)); });
+       const bool edited = EditLeaf(b, counters, [](VxrPage& p, std::size_t i) {
+         p.records[i].data.replace(0, 4, std::string("\x07\0\0\0", 4));
+       });
        return Found(edited ? "table " + std::to_string(table) + " key 0 counters" : "not edited",
                     "count 7, but 400 entries present");
      }},
