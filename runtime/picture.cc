@@ -182,8 +182,7 @@ std::string Picture::FormatText(std::string_view value) const {
       return shown;
     }
     case PictureKind::KeyIn:
-      if (blankWhenZero_ && TrimBlanks(value).empty()) return blanks;
-      return FormatKeyIn(std::get<KeyInLayout>(layout_), value);
+      return FormatKeyIn(std::get<KeyInLayout>(layout_), value, blankWhenZero_);
     case PictureKind::Pattern: {
       std::string digits;
       for (char c : value)

@@ -123,7 +123,9 @@ std::string FormatScientific(const ScientificLayout& layout, int width, const De
 std::string FormatCalendar(const CalendarLayout& layout, int width, std::int64_t value);
 // `digits`: the integer's decimal digits, most significant first.
 std::string FormatPattern(const PatternLayout& layout, std::string_view digits);
-std::string FormatKeyIn(const KeyInLayout& layout, std::string_view text);
+// With `blankWhenEmpty`, a text none of whose characters lands in a typed
+// position as anything but a blank shows as blanks.
+std::string FormatKeyIn(const KeyInLayout& layout, std::string_view text, bool blankWhenEmpty);
 
 std::optional<Decimal> DeformatNumeric(const NumericLayout& layout, std::string_view typed, PictureError* error);
 std::optional<Decimal> DeformatScientific(const ScientificLayout& layout, std::string_view typed,

@@ -69,9 +69,13 @@ std::size_t OffsetIn(std::string_view whole, std::string_view part, std::size_t 
 // Returns false (error reported) for unbalanced parentheses or two signs.
 bool TakeSignAndCurrency(const NumericLayout& layout, std::string_view typed, std::string_view& t, bool& negative,
                          PictureError* error) {
+  // The typed text has lost its outer blanks, so a currency text that begins
+  // or ends with a blank ("~ руб.~") is matched without them.
+  const std::string_view lead = TrimBlanks(layout.leadCurrency);
+  const std::string_view trail = TrimBlanks(layout.trailCurrency);
   auto stripCurrency = [&] {
-    if (StartsWith(t, layout.leadCurrency)) t = TrimBlanks(t.substr(layout.leadCurrency.size()));
-    if (EndsWith(t, layout.trailCurrency)) t = TrimBlanks(t.substr(0, t.size() - layout.trailCurrency.size()));
+    if (StartsWith(t, lead)) t = TrimBlanks(t.substr(lead.size()));
+    if (EndsWith(t, trail)) t = TrimBlanks(t.substr(0, t.size() - trail.size()));
   };
   stripCurrency();
   int signs = 0;

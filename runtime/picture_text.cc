@@ -107,12 +107,19 @@ std::optional<KeyInLayout> ParseKeyIn(std::string_view body, std::size_t offset,
   return layout;
 }
 
-std::string FormatKeyIn(const KeyInLayout& layout, std::string_view text) {
+std::string FormatKeyIn(const KeyInLayout& layout, std::string_view text, bool blankWhenEmpty) {
   std::string typed = TypedCharacters(layout, text);
   std::string out = layout.literals;
   std::size_t k = 0;
+  bool shownAny = false;
   for (std::size_t i = 0; i < out.size(); ++i)
-    if (layout.slots[i] != KeyInLayout::Literal && k < typed.size()) out[i] = typed[k++];
+    if (layout.slots[i] != KeyInLayout::Literal && k < typed.size()) {
+      out[i] = typed[k++];
+      shownAny = shownAny || out[i] != ' ';
+    }
+  // What is judged empty is what the positions show, not the text given: the
+  // text may hold more characters than the pattern has positions.
+  if (blankWhenEmpty && !shownAny) return std::string(out.size(), ' ');
   return out;
 }
 

@@ -159,6 +159,8 @@ TEST_F(PictureTest, StringPatternAndKeyIn) {
       {"@K##\\#K", "12", "12#"},
       {"@K###-###K", "12", "12 -   "},
       {"@K##KB", "", "  "},
+      {"@K@-#KB", "  ,", "   "},  // only blanks land in the typed positions
+      {"@K@-#KB", "A", "A- "},
   };
   for (const Case& c : cases) {
     Picture picture = MustParse(c.picture);
@@ -469,6 +471,7 @@ TEST_F(PictureTest, RoundTrips) {
     std::vector<const char*> values;
   };
   const std::string rub = "@n14.2~" + Cp1251Literal("руб.") + "~";
+  const std::string spacedRub = "@n(18.2)~" + Cp1251Literal(" руб. ") + "~";
   const std::vector<Case> cases = {
       {"@n_9.2", {"0", "1234.5", "0.01", "999999.99"}},
       {"@n10.2", {"0", "1234.5", "999999.99"}},
@@ -481,6 +484,7 @@ TEST_F(PictureTest, RoundTrips) {
       {"@n12_2", {"1234567.5"}},
       {"@n_12`", {"1234567"}},
       {rub.c_str(), {"1234.5"}},
+      {spacedRub.c_str(), {"1234.5", "-1", "0"}},
       {"@e12.4", {"1234", "-0.00012345", "0"}},
       {"@P###-###-### ##P", {"12345678901", "0", "5"}},
       {"@P<<<#P", {"2004", "0"}},
