@@ -15,7 +15,6 @@
 #include "storage/error_state.h"
 #include "storage/file.h"
 #include "storage/file_operations.h"
-#include "storage/vxr_driver.h"
 
 namespace zelvo {
 namespace {
@@ -60,8 +59,6 @@ std::string FailureText(ErrorCode code) {
 // Null when the table's driver can serve it, else why not.
 std::optional<std::string> DriverProblem(const TableDeclaration& table) {
   if (table.driver == Driver::DBase4) return "the dBase IV driver is not available yet";
-  if (table.driver == Driver::Quillset && FindFileDriver(Driver::Quillset) == nullptr)
-    RegisterFileDriver(Driver::Quillset, &VxrDriver());
   if (FindFileDriver(table.driver) == nullptr)
     return "no driver serves " + std::string(DriverName(table.driver)) + " files";
   return std::nullopt;

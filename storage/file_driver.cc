@@ -4,6 +4,7 @@
 #include <array>
 
 #include "storage/ascii_driver.h"
+#include "storage/vxr_driver.h"
 
 namespace zelvo {
 namespace {
@@ -24,7 +25,11 @@ FileDriver* FindFileDriver(Driver kind) {
   const std::size_t slot = static_cast<std::size_t>(kind);
   if (slot >= Registered().size()) return nullptr;
   if (FileDriver* driver = Registered()[slot]) return driver;
-  return kind == Driver::Ascii ? &AsciiDriver() : nullptr;
+  switch (kind) {
+    case Driver::Ascii: return &AsciiDriver();
+    case Driver::Quillset: return &VxrDriver();
+    default: return nullptr;
+  }
 }
 
 void RegisterFileDriver(Driver kind, FileDriver* driver) {

@@ -45,7 +45,6 @@
 #include "runtime/decimal.h"
 #include "storage/error_state.h"
 #include "storage/file_operations.h"
-#include "storage/vxr_driver.h"
 
 namespace zelvo {
 namespace {
@@ -517,7 +516,6 @@ int Run(int argc, char** argv) {
   if (!mkdtemp(pattern.data())) Fail("cannot make a directory in " + dir.string());
   const fs::path work = pattern;
 
-  RegisterFileDriver(Driver::Quillset, &VxrDriver());
   const std::vector<Row> rows = Generate(scale.batch);
   const Work w = Plan(rows, scale);
 

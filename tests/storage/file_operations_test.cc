@@ -57,12 +57,9 @@ class FileOperationsTest : public ::testing::Test {
   File file_{kDecl};
 };
 
-TEST_F(FileOperationsTest, UnlistedOperationsAndMissingDriversAnswer80WithoutACall) {
+TEST_F(FileOperationsTest, UnlistedOperationsAnswer80WithoutACall) {
   EXPECT_EQ(PerformFileOperation(file_, Op::LOGOUT), ErrorCode::UnsupportedFileDriverFunction);
   EXPECT_TRUE(driver_.calls.empty());
-  const FileDeclaration vxr{.label = "BASA", .driver = Driver::Quillset, .fields = kTinyFields};
-  File basa(vxr);
-  EXPECT_EQ(PerformFileOperation(basa, Op::OPEN), ErrorCode::UnsupportedFileDriverFunction);
 }
 
 TEST_F(FileOperationsTest, PreconditionsStopTheOperationBeforeTheDriver) {

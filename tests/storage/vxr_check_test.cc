@@ -103,7 +103,6 @@ std::string Hex(std::string_view bytes) {
 class VxrCheckTest : public testing::Test {
  protected:
   static void SetUpTestSuite() {
-    RegisterFileDriver(Driver::Quillset, &VxrDriver());
     // One folder per process: CTest runs the tests of this suite side by side.
     dir_ = fs::path(testing::TempDir()) / ("vxr_check_" + std::to_string(getpid()));
     fs::remove_all(dir_);
@@ -130,7 +129,6 @@ class VxrCheckTest : public testing::Test {
     }
     ASSERT_EQ(PerformFileOperation(file, Op::CLOSE, {}), ErrorCode::Ok);
     sound_ = ReadFile(name + ".VXR");
-    RegisterFileDriver(Driver::Quillset, nullptr);
   }
   static void TearDownTestSuite() { fs::remove_all(dir_); }
 

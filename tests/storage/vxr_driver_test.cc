@@ -39,7 +39,6 @@ constexpr AccessMode kReadOnly{0x40};
 class VxrDriverTest : public testing::Test {
  protected:
   void SetUp() override {
-    RegisterFileDriver(Driver::Quillset, &VxrDriver());
     dir_ = fs::path(testing::TempDir()) /
            ("vxr_driver_" + std::string(testing::UnitTest::GetInstance()->current_test_info()->name()));
     fs::remove_all(dir_);
@@ -47,7 +46,6 @@ class VxrDriverTest : public testing::Test {
     name_ = (dir_ / "NBASA").string();
   }
   void TearDown() override {
-    RegisterFileDriver(Driver::Quillset, nullptr);
     fs::remove_all(dir_);
   }
 
