@@ -12,6 +12,8 @@
 #include "app/json_document.h"
 #include "app/record_json.h"
 #include "core/dictionary.h"
+#include "runtime/windows_profile.h"
+#include "storage/drive_folders.h"
 #include "storage/error_state.h"
 #include "storage/file.h"
 #include "storage/file_operations.h"
@@ -35,7 +37,10 @@ JSON text in one cell, an empty cell a field left zero or blank.
 On load a number may also be given as a string, and fields may be left out.
 Every line is checked before anything is written: each bad line is reported
 as "line N: FIELD: ..." and then nothing is written (exit status 2).
-SPISOK and PENSTA need the dBase IV driver, which is not available yet.)";
+SPISOK and PENSTA are the pension-fund program's dBase IV tables at
+C:\INP_2004\BASE2004: the drive's folder is the setting C=FOLDER in section
+[Drives] of zelvo5.INI in the data directory. --file PATH names any table file
+instead (a DBF whose columns match the table's declaration).)";
 
 constexpr AccessMode kReadDenyNone{0x40};
 constexpr AccessMode kReadWriteDenyNone{0x42};
@@ -58,18 +63,24 @@ std::string FailureText(ErrorCode code) {
 
 // Null when the table's driver can serve it, else why not.
 std::optional<std::string> DriverProblem(const TableDeclaration& table) {
-  if (table.driver == Driver::DBase4) return "the dBase IV driver is not available yet";
   if (FindFileDriver(table.driver) == nullptr)
     return "no driver serves " + std::string(DriverName(table.driver)) + " files";
   return std::nullopt;
 }
 
+// The table's file: the one named, a fixed drive-letter path as it stands
+// (the driver finds its folder), or the dictionary's name in the data directory.
+std::string TablePath(const TableDeclaration& table, const TableOptions& options) {
+  if (!options.file.empty()) return options.file;
+  if (options.directory.empty() || HasDriveLetter(table.fileName)) return std::string(table.fileName);
+  return options.directory + "/" + std::string(table.fileName);
+}
+
 // A table's FILE, closed when it goes.
 class TableFile {
  public:
-  TableFile(const TableDeclaration& table, const std::string& directory)
-      : path_(directory.empty() ? std::string(table.fileName)
-                                : directory + "/" + std::string(table.fileName)),
+  TableFile(const TableDeclaration& table, const TableOptions& options)
+      : path_(TablePath(table, options)),
         declaration_{.label = table.label,
                      .driver = table.driver,
                      .name = path_,
@@ -84,9 +95,17 @@ class TableFile {
   }
 
   File& file() { return file_; }
-  // "cannot open ...: File Not Found"
+  // "cannot open ...: File Not Found"; a path on a drive letter also says
+  // where it is here, or that no folder stands for its drive.
   std::string Problem(std::string_view doing, ErrorCode code) const {
-    return "cannot " + std::string(doing) + " " + path_ + ": " + FailureText(code);
+    std::string where = path_;
+    if (HasDriveLetter(path_)) {
+      const std::optional<std::string> here = MachinePath(path_);
+      where += here ? " (" + *here + ")"
+                    : " (drive " + path_.substr(0, 2) + " has no folder: set " + path_.substr(0, 1) +
+                          "=FOLDER in section [" + std::string(kDriveFoldersSection) + "] of zelvo5.INI)";
+    }
+    return "cannot " + std::string(doing) + " " + where + ": " + FailureText(code);
   }
 
   ErrorCode Open(AccessMode mode) {
@@ -246,7 +265,7 @@ TableOutcome DumpTable(const TableDeclaration& table, const TableOptions& option
       return Failure("\"" + options.key + "\" is not a key of " + std::string(table.label) + " (" +
                      KeyList(table) + ")");
   }
-  TableFile tableFile(table, options.directory);
+  TableFile tableFile(table, options);
   File& file = tableFile.file();
   if (const ErrorCode code = tableFile.Open(kReadDenyNone); Failed(code))
     return Failure(tableFile.Problem("open", code));
@@ -294,7 +313,7 @@ TableOutcome LoadTable(const TableDeclaration& table, const TableOptions& option
     return outcome;
   }
 
-  TableFile tableFile(table, options.directory);
+  TableFile tableFile(table, options);
   File& file = tableFile.file();
   ErrorCode code = tableFile.Open(kReadWriteDenyNone);
   if (code == ErrorCode::FileNotFound && table.create) {
@@ -328,6 +347,8 @@ TableCommand::TableCommand(CLI::App& parent) : command_(parent.add_subcommand("t
         ->type_name("DIR");
     sub->add_option("--format", format_, "json (JSON lines, the default) or csv")
         ->check(CLI::IsMember({"json", "csv"}, CLI::ignore_case));
+    sub->add_option("--file", tableFile_, "The table's file instead of the dictionary's (a DBF for SPISOK, PENSTA)")
+        ->type_name("PATH");
   };
   dump_ = command_->add_subcommand("dump", "Write every record of TABLE to standard output");
   common(dump_);
@@ -350,6 +371,9 @@ int TableCommand::Run() const {
   options.directory = directory_;
   options.format = CLI::detail::to_lower(format_) == "csv" ? TableFormat::Csv : TableFormat::JsonLines;
   options.key = key_;
+  options.file = tableFile_;
+  // The drive folders of the pension-fund tables, from the data directory's settings.
+  LoadDriveFolders(WindowsProfile::Load(directory_.empty() ? "zelvo5.INI" : directory_ + "/zelvo5.INI"));
 
   TableOutcome outcome;
   if (dump_->parsed()) {

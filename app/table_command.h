@@ -21,8 +21,10 @@
 // duplicate of a unique key) stops the load there with its line, the records
 // before it staying added.
 //
-// The tables of the pension-fund program (SPISOK, PENSTA) need the dBase IV
-// driver, which does not exist yet: both operations refuse them.
+// The tables of the pension-fund program (SPISOK, PENSTA) are dBase IV files
+// at a fixed drive-letter path; the drive's folder comes from zelvo5.INI in
+// the data directory (storage/drive_folders.h). Any table may be given its
+// file by path instead (--file).
 //
 // Uses the process-wide driver registry and runtime error state (registering
 // the indexed record file driver when none is): run token holder only.
@@ -46,6 +48,7 @@ struct TableOptions {
   std::string directory;  // the data directory; empty for the current one
   TableFormat format = TableFormat::JsonLines;
   std::string key;        // dump: the key whose order is followed; empty for record order
+  std::string file;       // the table's file instead of the dictionary's; empty for that
 };
 
 struct [[nodiscard]] TableOutcome {
@@ -76,6 +79,7 @@ class TableCommand {
   std::string directory_;
   std::string format_ = "json";
   std::string key_;
+  std::string tableFile_;
   bool raw_ = false;
 };
 

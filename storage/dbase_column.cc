@@ -52,7 +52,9 @@ std::string DbaseLargestValue(const DbaseColumn& column) {
 }
 
 int WriteDbaseNumber(const DbaseColumn& column, const Decimal& value, std::span<std::uint8_t> bytes) {
-  const std::string text = value.ToString(column.decimals);
+  std::string text = value.ToString(column.decimals);
+  // A negative fraction in a narrow column goes without its units zero: "-.50".
+  if (text.size() > bytes.size() && text.starts_with("-0.")) text.erase(1, 1);
   if (text.size() > bytes.size()) return kDbaseBadData;
   if (Decimal::Parse(text) > Decimal::Parse(DbaseLargestValue(column))) return kDbaseBadData;
   Fill(bytes, text);

@@ -4,6 +4,8 @@
 //   C     text, left-justified, blank-padded
 //   N, F  a number right-justified in the width: an optional '-', digits,
 //         and when the column has decimals a '.' and exactly that many digits
+//         (a negative fraction too wide with its units zero goes without it:
+//         -0.5 in N(4.2) is "-.50")
 //   D     YYYYMMDD; no date is 8 blanks
 //   L     'T', 'F', or a blank when not set
 //   M     the memo block number, "%10lu"; blank when there is no memo
