@@ -41,7 +41,6 @@ constexpr int kOutOfRange = -204;
 constexpr int kPathNotFound = -239;
 constexpr int kReadOnly = -236;
 constexpr int kNoTag = -248;  // the tables declare no keys: no index tag to use
-constexpr std::size_t kPackBatchBytes = 16384;
 
 int Code(ErrorCode code) { return Number(code); }
 
