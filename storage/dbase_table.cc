@@ -150,7 +150,7 @@ int DbaseTable::WriteRow(std::uint32_t number, std::span<const std::uint8_t> row
     return 0;
   }
   const ByteRange lock = DbaseRecordLock(number);
-  const bool lockHere = shared_ && !locks_.Holds(lock) && !locks_.Holds(kDbaseFileLock);
+  const bool lockHere = shared_ && !locks_.Holds(lock);
   if (lockHere)
     if (const int code = locks_.Take(*os_, lock); code != 0) return code;
   auto release = [&](int code) {
@@ -196,12 +196,14 @@ int DbaseTable::AppendRow(std::span<const std::uint8_t> row, std::uint32_t& numb
     number = header_.records + ++pendingCount_;
     return pendingCount_ >= WindowRows() ? FlushPending() : 0;
   }
-  if (shared_) {
+  // Under the whole-file lock the header byte is ours already; locking it
+  // again and releasing it would give back part of the file lock.
+  const bool lockHeader = shared_ && !locks_.Holds(kDbaseFileLock);
+  if (lockHeader)
     if (const int code = locks_.Take(*os_, kDbaseHeaderLock); code != 0) return code;
-    if (const int code = RefreshRecords(); code != 0) {
-      locks_.Release(*os_, kDbaseHeaderLock);
-      return code;
-    }
+  if (const int code = RefreshRecords(); code != 0) {
+    if (lockHeader) locks_.Release(*os_, kDbaseHeaderLock);
+    return code;
   }
   int code = WriteAtEnd(header_.records + 1, row);
   if (code == 0) {
@@ -210,7 +212,7 @@ int DbaseTable::AppendRow(std::span<const std::uint8_t> row, std::uint32_t& numb
     if (code != 0) --header_.records;  // the row lies beyond the count: not in the table
     else number = header_.records;
   }
-  if (shared_) locks_.Release(*os_, kDbaseHeaderLock);
+  if (lockHeader) locks_.Release(*os_, kDbaseHeaderLock);
   return code;
 }
 

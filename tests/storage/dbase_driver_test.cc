@@ -16,6 +16,7 @@
 #include "storage/error_state.h"
 #include "storage/faulty_file_system.h"
 #include "storage/file_operations.h"
+#include "storage/trace_log.h"
 
 namespace zelvo {
 namespace {
@@ -437,8 +438,39 @@ TEST_F(DbaseDriverTest, HeldRecordsAndFileLocksExcludeOtherStations) {
   EXPECT_EQ(Do(b, Op::LOCKfilesec, once), ErrorCode::FileIsAlreadyLocked);
   Fill(b, 3);
   EXPECT_EQ(Do(b, Op::ADD), ErrorCode::FileIsAlreadyLocked);  // the header byte is inside the file lock
+  Fill(a, 4);
+  ASSERT_EQ(Do(a, Op::ADD), ErrorCode::Ok);  // the lock's holder appends under it ...
+  EXPECT_EQ(Do(b, Op::LOCKfilesec, once), ErrorCode::FileIsAlreadyLocked);  // ... and keeps all of it
   ASSERT_EQ(Do(a, Op::UNLOCK), ErrorCode::Ok);
   EXPECT_EQ(Do(b, Op::ADD), ErrorCode::Ok);
+  EXPECT_EQ(Noms(a), (std::vector<double>{1, 2, 4, 3}));
+}
+
+TEST_F(DbaseDriverTest, OemFilesHoldOemTextAndNamesGetTheirExtension) {
+  const std::string bare = (dir_ / "OEMTAB").string();
+  const FileDeclaration oem{.label = "OEMTAB", .driver = Driver::DBase4, .name = bare,
+                            .attributes = kFileCreate | kFileOem, .fields = kTinyFields};
+  File file(oem);
+  ASSERT_EQ(Do(file, Op::CREATE), ErrorCode::Ok);
+  ASSERT_TRUE(fs::exists(bare + ".DBF"));
+  ASSERT_EQ(Open(file, kDenyAll), ErrorCode::Ok);
+  ASSERT_EQ(TIN.TIP.Set(file.Record(), "\xCF"), StoreResult::Ok);  // CP1251 capital Pe
+  ASSERT_EQ(Do(file, Op::ADD), ErrorCode::Ok);
+  ASSERT_EQ(Do(file, Op::CLOSE), ErrorCode::Ok);
+  EXPECT_EQ(Bytes(bare + ".DBF")[129 + 11], '\x8F');  // its OEM code
+  ASSERT_EQ(Open(file, kDenyAll), ErrorCode::Ok);
+  ASSERT_EQ(Do(file, Op::SETfile), ErrorCode::Ok);
+  ASSERT_EQ(Do(file, Op::NEXT), ErrorCode::Ok);
+  EXPECT_EQ(TIN.TIP.Get(file.Record()), "\xCF");
+}
+
+TEST_F(DbaseDriverTest, TheProfileTurnsTwoDigitYearsOnForEveryTable) {
+  const WindowsProfile profile = WindowsProfile::Parse("[ZRdBase4]\nY2KZERO=1\n");
+  SetTraceProfile(&profile);
+  MakeTable({1});
+  SetTraceProfile(nullptr);
+  EXPECT_TRUE(DbaseZeroY2K());
+  EXPECT_EQ(Bytes(path_)[1], 5);
 }
 
 TEST_F(DbaseDriverTest, AWatchedRecordChangedByAnotherStationIsNotOverwritten) {
