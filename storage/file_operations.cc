@@ -87,7 +87,13 @@ ErrorCode FileOperationRunner::Run(File& file, FileOperation op,
 
   answer.fileErrorText.clear();
   answer.restoredFlags.reset();
+  // A build with progress events runs in state B: what its events do to the
+  // FILE meanwhile is refused (92), but for closing it and reading properties.
+  const bool withEvents =
+      arguments.progress && (op == Op::BUILDfile || op == Op::BUILDkey || op == Op::PACK);
+  if (withEvents) file.state_ |= kBuildRunning;
   const ErrorCode raw = CallDriver(*driver, op, file, arguments, answer);
+  if (withEvents) file.state_ &= static_cast<StateFlags>(~kBuildRunning);
   ErrorCode code = TakeDriverResult(raw, file.Name(), file.extendedErrors, state);
   if (raw == ErrorCode::FileSystemError && !answer.fileErrorText.empty())
     state.SetFileError("", answer.fileErrorText);
