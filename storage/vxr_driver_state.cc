@@ -5,7 +5,7 @@
 // handle; RESTORESTATE puts them back, the FILE's other flags (open, mode,
 // streaming, locks, watch and hold) staying as they are now; FREESTATE
 // forgets a handle. Handles belong to one open of the FILE: CLOSE forgets
-// them all, and an unknown handle is not found (35).
+// them all, and an unknown handle is not found (35). No handle is given twice.
 //
 // Key properties (GETPROPERTYkey, SETPROPERTYkey) are words, like the
 // driver's SEND words: "NAME" and "LABEL" (the key's declared name and the
@@ -24,6 +24,13 @@ namespace {
 using Op = FileOperation;
 
 constexpr StateFlags kPositionFlags = kCurrentRecord | kPositioned | kSetNotRead;
+
+// Handles are never given twice in the process, so one kept past a CLOSE
+// cannot name a state saved after it.
+std::uint64_t& LastHandle() {
+  static std::uint64_t handle = 0;
+  return handle;
+}
 
 std::string KeyProperty(const File& file, const VxrKey& key, std::string_view word) {
   auto yesNo = [](bool b) { return std::string(b ? "1" : "0"); };
@@ -48,9 +55,9 @@ ErrorCode PerformStateOperation(Op op, File& file, VxrFileState& s, const Operat
                                 OperationAnswer& answer) {
   switch (op) {
     case Op::GETSTATE:
-      s.saved[++s.lastSaved] = {static_cast<const VxrReadPosition&>(s),
+      answer.number = ++LastHandle();
+      s.saved[answer.number] = {static_cast<const VxrReadPosition&>(s),
                                 static_cast<StateFlags>(file.State() & kPositionFlags)};
-      answer.number = s.lastSaved;
       return ErrorCode::Ok;
     case Op::RESTORESTATE: {
       const auto found = s.saved.find(arguments.state);

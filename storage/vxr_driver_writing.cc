@@ -1,5 +1,7 @@
 // Changes in the indexed record file driver: records added, rewritten and
 // deleted with their key entries, the table emptied, keys built, and PACK.
+#include <vector>
+
 #include "storage/vxr_corruption.h"
 #include "storage/vxr_definition.h"
 #include "storage/vxr_key_build.h"
@@ -107,33 +109,44 @@ VxrStatus Build(File& file, VxrFileState& s, const VxrKey* only, bool fullBuild,
     return std::string(AsText(image));
   };
   VxrOpenFile& open = *s.open;
+  // The keys are built one after another; the progress reported is the
+  // build's as a whole, each key its share of it.
+  std::vector<const VxrKey*> keys;
+  if (only) {
+    keys.push_back(only);
+  } else {
+    for (const VxrKey& key : s.keys) keys.push_back(&key);
+  }
+  std::size_t done = 0;
+  int reported = -1;
+  auto announce = [&](int whole) {
+    if (whole == reported) return !s.closeWhenBuilt;
+    reported = whole;
+    return !s.closeWhenBuilt && progress(whole) && !s.closeWhenBuilt;
+  };
   if (progress) {
-    hooks.progress = [&s, &progress](int percent) { return !s.closeWhenBuilt && progress(percent) && !s.closeWhenBuilt; };
+    hooks.progress = [&](int percent) {
+      return announce(static_cast<int>((done * 100 + static_cast<std::size_t>(percent)) / keys.size()));
+    };
   } else {
     hooks.checkpoint = [&open]() -> ErrorCode {
       if (open.store->DirtyPages() < kBuildCheckpointPages) return ErrorCode::Ok;
       return open.tree->Write().code;
     };
   }
-  auto settle = [&s](std::size_t k, std::uint32_t limit) {
-    if (k >= s.keys.size()) return;
-    if (limit == 0) {
-      s.keys[k].attributes &= static_cast<std::uint8_t>(~kVxrKeyPartial);
-    } else {
-      s.keys[k].attributes |= kVxrKeyPartial;
-    }
-  };
   s.building = progress != nullptr;
   VxrStatus status;
-  if (only) {
-    const VxrBuildResult built = BuildVxrKey(*open.tree, table, *only, fullBuild, hooks);
+  for (; done < keys.size() && status.Ok(); ++done) {
+    const VxrKey& key = *keys[done];
+    const VxrBuildResult built = BuildVxrKey(*open.tree, table, key, fullBuild, hooks);
     status = built.status;
-    settle(only->number, built.buildLimit);
-  } else {
-    const VxrBuildKeysResult built = BuildVxrKeys(*open.tree, table, fullBuild, hooks);
-    status = built.status;
-    for (std::size_t k = 0; k < built.buildLimits.size(); ++k) settle(k, built.buildLimits[k]);
+    if (key.number < s.keys.size()) {
+      std::uint8_t& attributes = s.keys[key.number].attributes;
+      attributes = built.buildLimit == 0 ? static_cast<std::uint8_t>(attributes & ~kVxrKeyPartial)
+                                         : static_cast<std::uint8_t>(attributes | kVxrKeyPartial);
+    }
   }
+  if (status.Ok() && progress && !announce(100)) status = {ErrorCode::BuildCancelled};
   s.building = false;
   return status;
 }

@@ -71,8 +71,7 @@ struct VxrFileState final : DriverFileState, VxrReadPosition {
   bool fullBuild = false;
   std::string quickScan = "OFF";
   std::string recover = "OFF";
-  std::map<std::uint64_t, VxrSavedState> saved;
-  std::uint64_t lastSaved = 0;
+  std::map<std::uint64_t, VxrSavedState> saved;  // by handle
   // A BUILD with progress events is running on this FILE; a CLOSE asked for
   // meanwhile (from a progress event) cancels it and closes once it stopped.
   bool building = false;
