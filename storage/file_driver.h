@@ -69,6 +69,10 @@ class FileDriver {
 
   virtual ErrorCode Perform(FileOperation op, File& file, const OperationArguments& arguments,
                             OperationAnswer& answer) = 0;
+
+  // For the runtime's check of an operation on key `key` (1-based) of an open
+  // FILE: nullopt when it is no dynamic key, else whether it is built.
+  virtual std::optional<bool> DynamicKeyBuilt(File& /*file*/, std::size_t /*key*/) { return std::nullopt; }
 };
 
 // The driver that serves `kind`: one registered for it, else the built-in one

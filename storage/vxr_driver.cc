@@ -23,7 +23,8 @@ namespace {
 using Op = FileOperation;
 
 constexpr FileOperation kOperations[] = {
-    Op::ADD,          Op::APPEND,       Op::BOF,            Op::BUILDfile,      Op::BUILDkey,
+    Op::ADD,          Op::APPEND,       Op::BOF,            Op::BUILDdyn,       Op::BUILDfile,
+    Op::BUILDkey,
     Op::BYTES,        Op::Eof,          Op::CLOSE,          Op::COPY,           Op::CREATE,
     Op::DELETE,       Op::DUPLICATE,    Op::DUPLICATEkey,   Op::EMPTY,          Op::FLUSH,
     Op::GETfilekey,   Op::GETfileptr,   Op::GETkeyptr,      Op::GET_PROPERTY,   Op::GETPROPERTYkey,
@@ -169,6 +170,9 @@ ErrorCode Open(File& file, AccessMode mode, OperationAnswer& answer) {
     return Answer(status, answer);
   }
   state->keys = keys.keys;
+  for (std::size_t k = 0; k < state->keys.size(); ++k) {
+    if (state->keys[k].Has(kVxrKeyDynamic)) state->dynamic[k];
+  }
   if (const VxrStatus partial = ReadPartialKeys(*state->open->tree, *state); !partial.Ok()) {
     (void)Release(state->open);
     return Answer(partial, answer);
@@ -448,6 +452,7 @@ ErrorCode QuillsetDriver::Perform(FileOperation op, File& file, const OperationA
     case Op::GETSTATE:
     case Op::RESTORESTATE:
     case Op::FREESTATE:
+    case Op::BUILDdyn:
     case Op::GETPROPERTYkey:
     case Op::SETPROPERTYkey: code = PerformStateOperation(op, file, s, arguments, answer); break;
     case Op::STREAM: open.streaming = true; break;
@@ -459,6 +464,14 @@ ErrorCode QuillsetDriver::Perform(FileOperation op, File& file, const OperationA
   }
   open.store->Trim();
   return code;
+}
+
+std::optional<bool> QuillsetDriver::DynamicKeyBuilt(File& file, std::size_t key) {
+  const VxrFileState* s = file.DriverState<VxrFileState>();
+  if (!s) return std::nullopt;
+  const auto dynamic = s->dynamic.find(key - 1);
+  if (dynamic == s->dynamic.end()) return std::nullopt;
+  return dynamic->second.built;
 }
 
 QuillsetDriver& VxrDriver() {

@@ -2,7 +2,7 @@
 // table of that name inside a VXR file (storage/vxr_file_name.h), its records
 // in the file's one tree (storage/vxr_tree.h).
 //
-// Operations: OPEN, SHARE, CREATE, CLOSE, ADD, APPEND, PUT, PUTfileptr,
+// Operations: BUILDdyn, OPEN, SHARE, CREATE, CLOSE, ADD, APPEND, PUT, PUTfileptr,
 // DELETE, NEXT, PREVIOUS, SKIP, BOF, EOF, SETfile, SETfileptr, SETfilekey,
 // GETfileptr, REGETfile, RESETfile, POSITIONfile, POINTERfile, RECORDSfile,
 // BYTES, NOMEMO, EMPTY, PACK, STREAM, FLUSH, SEND, GET_PROPERTY, SET_PROPERTY,
@@ -30,6 +30,11 @@
 // (OperationArguments::progress) reports its percent over all the keys it
 // builds, puts off writing until it ends, and answers 93 when an event
 // cancels it or closes the FILE, the file then as it was before the build.
+//
+// A dynamic key (declared kKeyDynamic) has no entries in the file: BUILDdyn
+// builds them for the FILE, which keeps them until it closes; before that
+// the operations on the key answer 46 (Key File Must Be Rebuilt). BUILDdynfilter
+// is not offered (80).
 //
 // GET_PROPERTY and SET_PROPERTY take the SEND words (GET_PROPERTY only reads
 // them); key properties and saved states: storage/vxr_driver_state.cc.
@@ -69,6 +74,7 @@ class QuillsetDriver final : public FileDriver {
   std::span<const FileOperation> Operations() const override;
   ErrorCode Perform(FileOperation op, File& file, const OperationArguments& arguments,
                     OperationAnswer& answer) override;
+  std::optional<bool> DynamicKeyBuilt(File& file, std::size_t key) override;
 };
 
 QuillsetDriver& VxrDriver();

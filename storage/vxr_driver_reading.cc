@@ -83,9 +83,14 @@ KeyDirection DirectionOf(bool forward) { return forward ? KeyDirection::Next : K
 // NEXT and PREVIOUS in the current order.
 ErrorCode Read(File& file, VxrFileState& s, bool forward, OperationAnswer& answer) {
   if (s.order) {
-    const VxrKeyHit hit = StepVxrKey(*s.open->tree, TableKeys(file, s), s.keys[*s.order], s.place, DirectionOf(forward));
-    if (!hit.Found()) return Answer(hit.status, answer);
-    return ReadNumber(file, s, hit.recordNumber, answer);
+    const VxrKey& key = s.keys[*s.order];
+    for (;;) {
+      const VxrKeyHit hit = StepVxrKey(KeyRecords(s, *s.order), TableKeys(file, s), key, s.place, DirectionOf(forward));
+      if (!hit.Found()) return Answer(hit.status, answer);
+      const ErrorCode read = ReadNumber(file, s, hit.recordNumber, answer);
+      // A dynamic key's entry may outlive its record: the walk goes past it.
+      if (read != ErrorCode::RecordNotFound || !key.Has(kVxrKeyDynamic)) return read;
+    }
   }
   Neighbour next = NeighbourInRecordOrder(s, forward, answer);
   if (Failed(next.code)) return next.code;
@@ -102,7 +107,7 @@ ErrorCode Skip(File& file, VxrFileState& s, std::int64_t count, OperationAnswer&
   s.current = 0;
   for (std::int64_t left = count < 0 ? -count : count; left > 0; --left) {
     if (s.order) {
-      const VxrKeyHit hit = StepVxrKey(*s.open->tree, table, s.keys[*s.order], s.place, DirectionOf(forward));
+      const VxrKeyHit hit = StepVxrKey(KeyRecords(s, *s.order), table, s.keys[*s.order], s.place, DirectionOf(forward));
       if (!hit.Found()) return Answer(hit.status, answer);
       continue;
     }
@@ -120,7 +125,7 @@ ErrorCode AtEdge(File& file, VxrFileState& s, bool forward, OperationAnswer& ans
   ErrorCode code = ErrorCode::Ok;
   if (s.order) {
     VxrKeyPlace place = s.place;  // a look ahead, not a step
-    const VxrKeyHit hit = StepVxrKey(*s.open->tree, TableKeys(file, s), s.keys[*s.order], place, DirectionOf(forward));
+    const VxrKeyHit hit = StepVxrKey(KeyRecords(s, *s.order), TableKeys(file, s), s.keys[*s.order], place, DirectionOf(forward));
     code = hit.Found() ? ErrorCode::Ok : Answer(hit.status, answer);
   } else {
     code = NeighbourInRecordOrder(s, forward, answer).code;
@@ -134,9 +139,9 @@ ErrorCode KeyOperation(Op op, File& file, VxrFileState& s, const OperationArgume
   const VxrKey* key = NamedKey(s, arguments.key);
   if (!key) return ErrorCode::InvalidKeyFile;
   const VxrTableKeys table = TableKeys(file, s);
-  VxrTree& tree = *s.open->tree;
-  const auto buffer = file.Record().Bytes();
   const std::size_t index = arguments.key - 1;
+  VxrOrderedRecords& entries = KeyRecords(s, index);
+  const auto buffer = file.Record().Bytes();
   switch (op) {
     case Op::SETkey:
       s.order = index;
@@ -158,7 +163,7 @@ ErrorCode KeyOperation(Op op, File& file, VxrFileState& s, const OperationArgume
       // Record order from the first record whose value in the key is not
       // below the record buffer's; past the end when there is none.
       VxrKeyPlace place = VxrKeyPlace::AtValue(table, *key, EncodeVxrKeyValue(*key, buffer, table.text));
-      const VxrKeyHit hit = StepVxrKey(tree, table, *key, place, KeyDirection::Next);
+      const VxrKeyHit hit = StepVxrKey(entries, table, *key, place, KeyDirection::Next);
       if (!hit.Found() && hit.status.code != ErrorCode::RecordNotAvailable) return Answer(hit.status, answer);
       s.order.reset();
       s.at = At::Kept;
@@ -166,7 +171,7 @@ ErrorCode KeyOperation(Op op, File& file, VxrFileState& s, const OperationArgume
       return ErrorCode::Ok;
     }
     case Op::GETfilekey: {
-      const VxrKeyHit hit = FindVxrKeyEntry(tree, table, *key, buffer);
+      const VxrKeyHit hit = FindVxrKeyEntry(entries, table, *key, buffer);
       if (!hit.Found()) return Answer(hit.status, answer);
       return ReadNumber(file, s, hit.recordNumber, answer);
     }
@@ -183,14 +188,18 @@ ErrorCode KeyOperation(Op op, File& file, VxrFileState& s, const OperationArgume
       return ErrorCode::Ok;
     }
     case Op::RECORDSkey: {
-      const VxrCountersLookup counters = ReadVxrCounters(tree, s.table, key->number);
+      if (const auto dynamic = s.dynamic.find(index); dynamic != s.dynamic.end()) {
+        answer.number = dynamic->second.entries.Size();
+        return ErrorCode::Ok;
+      }
+      const VxrCountersLookup counters = ReadVxrCounters(*s.open->tree, s.table, key->number);
       if (!counters.status.Ok()) return Answer(counters.status, answer);
       answer.number = counters.counters.count;
       return ErrorCode::Ok;
     }
     case Op::DUPLICATEkey: {
       const std::optional<std::uint32_t> current = s.current ? std::optional(s.current) : std::nullopt;
-      const VxrDuplicateCheck check = CheckVxrDuplicateKey(tree, table, *key, buffer, current);
+      const VxrDuplicateCheck check = CheckVxrDuplicateKey(entries, table, *key, buffer, current);
       answer.flag = check.duplicate;
       return Answer(check.status, answer);
     }
@@ -217,6 +226,11 @@ std::string_view AsText(const Bytes& bytes) { return {reinterpret_cast<const cha
 
 VxrTableKeys TableKeys(const File& file, const VxrFileState& s) {
   return {s.table, s.keys, {.oem = file.Declaration().Has(kFileOem)}};
+}
+
+VxrOrderedRecords& KeyRecords(VxrFileState& s, std::size_t index) {
+  if (const auto dynamic = s.dynamic.find(index); dynamic != s.dynamic.end()) return dynamic->second.entries;
+  return *s.open->tree;
 }
 
 const VxrKey* NamedKey(const VxrFileState& s, std::size_t number) {

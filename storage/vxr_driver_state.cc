@@ -1,4 +1,5 @@
-// Saved states and key properties in the indexed record file driver.
+// What the indexed record file driver keeps for a FILE outside the file —
+// saved states and dynamic keys — and the properties of its keys.
 //
 // GETSTATE saves where reading stands (the order, the place in it, the
 // current record) with the flags that go with it (C, P, N) and answers a
@@ -7,6 +8,12 @@
 // forgets a handle. Handles belong to one open of the FILE: CLOSE forgets
 // them all, and an unknown handle is not found (35). No handle is given twice.
 //
+// BUILDdyn builds a dynamic key's entries from the table's data records as
+// they are now (OPT, DUP and NOCASE as for any key; a value met twice in a
+// key without DUP answers 40 and leaves the key as it was); they are kept
+// for this FILE until it closes, and the key is built (K) from then on. A
+// key stored in the file is no dynamic key to build (38).
+//
 // Key properties (GETPROPERTYkey, SETPROPERTYkey) are words, like the
 // driver's SEND words: "NAME" and "LABEL" (the key's declared name and the
 // text of its duplicate-key message), "COMPONENTS" (how many), "DUP", "OPT",
@@ -14,6 +21,8 @@
 // setting one answers its value and changes nothing. Other words answer an
 // empty text.
 #include <cctype>
+
+#include "storage/vxr_record_key.h"
 
 #include "storage/driver_options.h"
 #include "storage/vxr_table_state.h"
@@ -49,6 +58,31 @@ std::string KeyProperty(const File& file, const VxrKey& key, std::string_view wo
   return {};
 }
 
+ErrorCode BuildDynamicKey(File& file, VxrFileState& s, std::size_t number, OperationAnswer& answer) {
+  const VxrKey* key = NamedKey(s, number);
+  const auto dynamic = s.dynamic.find(number - 1);
+  if (!key || dynamic == s.dynamic.end()) return ErrorCode::InvalidKeyFile;
+  const VxrTableKeys table = TableKeys(file, s);
+  VxrTree& tree = *s.open->tree;
+  const std::string first = VxrDataRecordKey(s.table, 0);
+  const std::string prefix = first.substr(0, first.size() - 4);
+  VxrMemoryRecords entries;
+  for (std::string at = first;;) {
+    const VxrLookup next = tree.Next(at);
+    if (next.status.code == ErrorCode::RecordNotFound) break;
+    if (!next.Found()) return Answer(next.status, answer);
+    if (!next.record.key.starts_with(prefix) || next.record.key.size() != first.size()) break;
+    at = next.record.key;
+    const Bytes image = BufferImage(file, next.record.data);
+    const std::optional<VxrRecord> entry = VxrKeyEntryFor(table, *key, image, *ReadBigEndian32(at, prefix.size()));
+    if (!entry) continue;  // OPT: no entry
+    if (const VxrStatus in = entries.Insert(entry->key, entry->data); !in.Ok()) return Answer(in, answer);
+  }
+  dynamic->second.entries = std::move(entries);
+  dynamic->second.built = true;
+  return ErrorCode::Ok;
+}
+
 }  // namespace
 
 ErrorCode PerformStateOperation(Op op, File& file, VxrFileState& s, const OperationArguments& arguments,
@@ -68,6 +102,7 @@ ErrorCode PerformStateOperation(Op op, File& file, VxrFileState& s, const Operat
       return ErrorCode::Ok;
     }
     case Op::FREESTATE: s.saved.erase(arguments.state); return ErrorCode::Ok;
+    case Op::BUILDdyn: return BuildDynamicKey(file, s, arguments.key, answer);
     case Op::GETPROPERTYkey:
     case Op::SETPROPERTYkey: {
       const VxrKey* key = NamedKey(s, arguments.key);

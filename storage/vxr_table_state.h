@@ -7,7 +7,8 @@
 //     vxr_driver.cc          opening, creating, closing, files by name, SEND
 //     vxr_driver_reading.cc  reading and positioning, in record and key order
 //     vxr_driver_writing.cc  changes, BUILD and PACK
-//     vxr_driver_state.cc    saved states and properties
+//     vxr_driver_state.cc    what a FILE keeps outside the file: saved
+//                            states, dynamic keys; key properties
 // The Perform... functions below take an operation that the runtime's
 // precondition check let through, on a FILE whose state they are given.
 //
@@ -29,6 +30,7 @@
 #include "storage/vxr_key.h"
 #include "storage/vxr_key_entry.h"
 #include "storage/vxr_key_search.h"
+#include "storage/vxr_memory_records.h"
 #include "storage/vxr_page_store.h"
 #include "storage/vxr_tree.h"
 
@@ -64,6 +66,14 @@ struct VxrSavedState {
   StateFlags flags = 0;  // the position's flags (C, P, N) when it was saved
 };
 
+// The entries of a dynamic key: built by BUILDdyn from the records as they
+// were then, held in memory for this FILE until it closes. Changes since do
+// not reach them; reading them skips the records deleted meanwhile.
+struct VxrDynamicKey {
+  VxrMemoryRecords entries;
+  bool built = false;
+};
+
 struct VxrFileState final : DriverFileState, VxrReadPosition {
   std::shared_ptr<VxrOpenFile> open;
   std::uint32_t table = 0;
@@ -72,6 +82,7 @@ struct VxrFileState final : DriverFileState, VxrReadPosition {
   std::string quickScan = "OFF";
   std::string recover = "OFF";
   std::map<std::uint64_t, VxrSavedState> saved;  // by handle
+  std::map<std::size_t, VxrDynamicKey> dynamic;   // by key index, every dynamic key
   // A BUILD with progress events is running on this FILE; a CLOSE asked for
   // meanwhile (from a progress event) cancels it and closes once it stopped.
   bool building = false;
@@ -92,6 +103,9 @@ VxrStatus Release(std::shared_ptr<VxrOpenFile>& file);
 VxrTableKeys TableKeys(const File& file, const VxrFileState& s);
 // The key an operation names (1-based); null for a number out of range.
 const VxrKey* NamedKey(const VxrFileState& s, std::size_t number);
+// Where the entries of the key with index `index` are: the file's tree, or a
+// dynamic key's own entries.
+VxrOrderedRecords& KeyRecords(VxrFileState& s, std::size_t index);
 // Sets each key's partially built bit from its counters (a build limit).
 VxrStatus ReadPartialKeys(VxrTree& tree, VxrFileState& s);
 
@@ -116,7 +130,7 @@ ErrorCode PerformReading(FileOperation op, File& file, VxrFileState& s, const Op
 // ADD APPEND PUT PUTfileptr DELETE EMPTY BUILDfile BUILDkey PACK.
 ErrorCode PerformChange(FileOperation op, File& file, VxrFileState& s, const OperationArguments& arguments,
                         OperationAnswer& answer);
-// GETSTATE RESTORESTATE FREESTATE GETPROPERTYkey SETPROPERTYkey.
+// GETSTATE RESTORESTATE FREESTATE BUILDdyn GETPROPERTYkey SETPROPERTYkey.
 ErrorCode PerformStateOperation(FileOperation op, File& file, VxrFileState& s,
                                 const OperationArguments& arguments, OperationAnswer& answer);
 

@@ -33,6 +33,9 @@ ZELVO_DECLARE_FIELDS(Renamed, REN, TEST_RENAMED_FIELDS);
 
 constexpr KeyDeclaration kPersonKeys[] = {{"NUM_KEY", "PER:num_key", kKeyPrimary | kKeyOpt, {{"NUM"}}},
                                           {"FAM_KEY", "", kKeyDup | kKeyNoCase, {{"FAM"}}}};
+constexpr KeyDeclaration kDynamicKeys[] = {{"NUM_KEY", "", kKeyPrimary | kKeyOpt, {{"NUM"}}},
+                                           {"FAM_KEY", "", kKeyDup | kKeyNoCase, {{"FAM"}}},
+                                           {"DYN_KEY", "", kKeyDynamic | kKeyNoCase | kKeyOpt, {{"FAM", false}}}};
 constexpr KeyDeclaration kRenamedKeys[] = {{"N_KEY", "", kKeyPrimary | kKeyOpt, {{"NOMER"}}},
                                            {"F_KEY", "", kKeyDup | kKeyNoCase, {{"FAMILY"}}}};
 
@@ -799,6 +802,69 @@ TEST_F(VxrReadingTest, BuildWithProgressEvents) {
   ASSERT_EQ(Do(f, Op::GETfilekey, KeyNumbered(1)), ErrorCode::Ok);
   EXPECT_EQ(Fam(f), "A210");
   EXPECT_TRUE(CheckVxrPath(Path()).Sound());
+}
+
+// A dynamic key is built for the FILE from the records as they are, kept
+// until it closes, and never written to the file.
+TEST_F(VxrDriverTest, DynamicKeysAreBuiltOnDemand) {
+  const FileDeclaration decl = Declare(kPersonFields, kDynamicKeys);
+  File f(decl);
+  ASSERT_EQ(Do(f, Op::CREATE), ErrorCode::Ok);
+  ASSERT_EQ(Open(f, AccessMode{0x22}), ErrorCode::Ok);
+  for (const auto& [num, fam] : std::vector<std::pair<int, std::string>>{
+           {1, "SIDOR"}, {2, "IVANOV"}, {3, "PETROV"}, {4, "ANTON"}, {5, ""}}) {
+    Set(f, num, fam);
+    ASSERT_EQ(Do(f, Op::ADD), ErrorCode::Ok);
+  }
+  OperationArguments dynamic;
+  dynamic.key = 3;
+  auto walk = [&] {
+    std::vector<std::string> out;
+    EXPECT_EQ(Do(f, Op::SETkey, dynamic), ErrorCode::Ok);
+    while (Do(f, Op::NEXT) == ErrorCode::Ok) out.push_back(Fam(f));
+    return out;
+  };
+  EXPECT_EQ(Do(f, Op::SETkey, dynamic), ErrorCode::KeyFileMustBeRebuilt);
+  EXPECT_EQ(Do(f, Op::RECORDSkey, dynamic), ErrorCode::KeyFileMustBeRebuilt);
+  const std::string before = Bytes();
+  ASSERT_EQ(Do(f, Op::BUILDdyn, dynamic), ErrorCode::Ok);
+  EXPECT_EQ(Bytes(), before);
+  EXPECT_EQ(f.State() & kKeyBuilt, 0);  // on the FILE, K would say inside a view
+  EXPECT_EQ(walk(), (std::vector<std::string>{"SIDOR", "PETROV", "IVANOV", "ANTON"}));  // descending, OPT
+  OperationAnswer count;
+  ASSERT_EQ(PerformFileOperation(f, Op::RECORDSkey, dynamic, count), ErrorCode::Ok);
+  EXPECT_EQ(count.number, 4u);
+  Set(f, 0, "petrov");
+  ASSERT_EQ(Do(f, Op::GETfilekey, dynamic), ErrorCode::Ok);  // NOCASE
+  EXPECT_EQ(PER.NUM.Get(f.Record()), 3);
+
+  // Changes since the build do not reach it; a deleted record is passed over.
+  OperationArguments byName;
+  byName.key = 2;
+  Set(f, 0, "IVANOV");
+  ASSERT_EQ(Do(f, Op::GETfilekey, byName), ErrorCode::Ok);
+  ASSERT_EQ(Do(f, Op::DELETE), ErrorCode::Ok);
+  Set(f, 6, "BORIS");
+  ASSERT_EQ(Do(f, Op::ADD), ErrorCode::Ok);
+  EXPECT_EQ(walk(), (std::vector<std::string>{"SIDOR", "PETROV", "ANTON"}));
+  ASSERT_EQ(Do(f, Op::BUILDdyn, dynamic), ErrorCode::Ok);
+  EXPECT_EQ(walk(), (std::vector<std::string>{"SIDOR", "PETROV", "BORIS", "ANTON"}));
+
+  // A value twice in a key without DUP: the key stays as it was built.
+  Set(f, 7, "sidor");
+  ASSERT_EQ(Do(f, Op::ADD), ErrorCode::Ok);
+  EXPECT_EQ(Do(f, Op::BUILDdyn, dynamic), ErrorCode::CreatesDuplicateKey);
+  EXPECT_EQ(walk(), (std::vector<std::string>{"SIDOR", "PETROV", "BORIS", "ANTON"}));
+  OperationArguments stored;
+  stored.key = 1;
+  EXPECT_EQ(Do(f, Op::BUILDdyn, stored), ErrorCode::InvalidKeyFile);
+
+  ASSERT_EQ(Do(f, Op::CLOSE), ErrorCode::Ok);
+  ASSERT_EQ(Open(f), ErrorCode::Ok);
+  EXPECT_EQ(Do(f, Op::SETkey, dynamic), ErrorCode::KeyFileMustBeRebuilt);  // gone with the close
+  ASSERT_EQ(Do(f, Op::CLOSE), ErrorCode::Ok);
+  const VxrCheckReport report = CheckVxrPath(Path());
+  for (const VxrFinding& finding : report.findings) ADD_FAILURE() << finding.location << ": " << finding.text;
 }
 
 TEST(VxrFileName, SplitsTableAndAddsTheExtension) {
