@@ -105,7 +105,8 @@ ErrorCode Skip(File& file, VxrFileState& s, std::int64_t count, OperationAnswer&
   const bool forward = count >= 0;
   const VxrTableKeys table = TableKeys(file, s);
   s.current = 0;
-  for (std::int64_t left = count < 0 ? -count : count; left > 0; --left) {
+  const std::uint64_t steps = forward ? static_cast<std::uint64_t>(count) : 0 - static_cast<std::uint64_t>(count);
+  for (std::uint64_t left = steps; left > 0; --left) {
     if (s.order) {
       const VxrKeyHit hit = StepVxrKey(KeyRecords(s, *s.order), table, s.keys[*s.order], s.place, DirectionOf(forward));
       if (!hit.Found()) return Answer(hit.status, answer);

@@ -125,6 +125,10 @@ VxrStatus Build(File& file, VxrFileState& s, const VxrKey* only, bool fullBuild,
     return !s.closeWhenBuilt && progress(whole) && !s.closeWhenBuilt;
   };
   if (progress) {
+    // What was put off before goes now: a cancelled build drops only itself.
+    if (open.store->HasChanges()) {
+      if (const VxrStatus written = open.tree->Write(); !written.Ok()) return written;
+    }
     hooks.progress = [&](int percent) {
       return announce(static_cast<int>((done * 100 + static_cast<std::size_t>(percent)) / keys.size()));
     };
