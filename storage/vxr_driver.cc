@@ -402,8 +402,13 @@ ErrorCode QuillsetDriver::Perform(FileOperation op, File& file, const OperationA
     case Op::NAME: answer.text = SplitVxrName(file.Name()).path; return ErrorCode::Ok;
     case Op::SEND:
     case Op::SET_PROPERTY: return Send(file, state, arguments.text, answer);
-    // Reading a property changes nothing, whatever follows its word.
-    case Op::GET_PROPERTY: return Send(file, state, ParseOption(arguments.text).word, answer);
+    case Op::GET_PROPERTY: {
+      // Reading a property changes nothing: a value after its word is left
+      // out, but for the table name that PNM and PNMQ ask about.
+      const DriverOption option = ParseOption(arguments.text);
+      const bool asks = SameWord(option.word, "PNM") || SameWord(option.word, "PNMQ");
+      return Send(file, state, asks ? std::string_view(arguments.text) : std::string_view(option.word), answer);
+    }
     default: break;
   }
   if (!state && (op == Op::BUILDfile || op == Op::BUILDkey || op == Op::PACK)) {
@@ -411,6 +416,7 @@ ErrorCode QuillsetDriver::Perform(FileOperation op, File& file, const OperationA
     if (const ErrorCode opened = Open(file, AccessMode{0x22}, answer); Failed(opened)) return opened;
     const ErrorCode built = Perform(op, file, arguments, answer);
     VxrFileState* own = file.DriverState<VxrFileState>();
+    if (!own) return built;  // already closed
     const VxrStatus released = Release(own->open);
     file.SetDriverState(nullptr);
     return Failed(built) ? built : Answer(released, answer);

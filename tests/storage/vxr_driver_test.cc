@@ -676,6 +676,7 @@ TEST_F(VxrReadingTest, PropertiesOfTheFileAndItsKeys) {
       {Op::GET_PROPERTY, 0, "FLAGS=9", "5"},  // reading sets nothing
       {Op::GET_PROPERTY, 0, "FULLBUILD", "OFF"},
       {Op::GET_PROPERTY, 0, "NOSUCH", ""},
+      {Op::GET_PROPERTY, 0, "PNM=A", "UNNAMED"},
       {Op::GETPROPERTYkey, 1, "NAME", "NUM_KEY"},
       {Op::GETPROPERTYkey, 1, "label", "PER:num_key"},
       {Op::GETPROPERTYkey, 1, "PRIMARY", "1"},
