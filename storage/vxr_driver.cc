@@ -42,8 +42,10 @@ constexpr FileOperation kOperations[] = {
 };
 
 constexpr std::uint8_t kTableNameMark = 0xFE;
-constexpr std::size_t kStreamPages = 40;
-constexpr std::size_t kStreamChanges = 5000;
+// A put-off write (STREAM, a key build) is made once this many pages are
+// dirty: enough to write a large batch at once, few enough to keep the
+// memory bounded (a page is at most 15 KB decoded).
+constexpr std::size_t kPutOffPages = 2048;
 
 // One VXR file of the process, shared by the FILEs that opened it.
 struct VxrOpenFile {
@@ -52,7 +54,6 @@ struct VxrOpenFile {
   std::unique_ptr<VxrTree> tree;
   int users = 0;
   bool streaming = false;
-  std::size_t putOff = 0;
 };
 
 std::map<std::string, std::shared_ptr<VxrOpenFile>>& OpenFiles() {
@@ -178,13 +179,9 @@ VxrStatus Finish(VxrOpenFile& file, VxrStatus status) {
   if (!status.Ok()) {
     if (RefusedCleanly(status.code)) return status;
     (void)file.tree->Discard();
-    file.putOff = 0;
     return status;
   }
-  if (file.streaming && file.store->DirtyPages() < kStreamPages && ++file.putOff < kStreamChanges) {
-    return {};
-  }
-  file.putOff = 0;
+  if (file.streaming && file.store->DirtyPages() < kPutOffPages) return {};
   return file.tree->Write();
 }
 
@@ -482,7 +479,7 @@ VxrStatus Build(File& file, VxrFileState& s, const VxrKey* only) {
   };
   VxrOpenFile& open = *s.open;
   hooks.checkpoint = [&open]() -> ErrorCode {
-    if (open.store->DirtyPages() < 400) return ErrorCode::Ok;
+    if (open.store->DirtyPages() < kPutOffPages) return ErrorCode::Ok;
     return open.tree->Write().code;
   };
   auto settle = [&s](std::size_t k, std::uint32_t limit) {
