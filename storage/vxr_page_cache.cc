@@ -7,7 +7,7 @@ namespace {
 
 constexpr std::size_t kKeepBelow = 20;
 constexpr std::size_t kAlwaysDropFrom = 100;
-constexpr std::size_t kTrimFrom = 1024;
+constexpr std::size_t kTrimFrom = 4096;
 
 }  // namespace
 

@@ -2,7 +2,7 @@
 // reference, with the dirty mark of each and an access clock that counts page
 // uses.
 //
-// Trim policy (Trim): the cache is trimmed once it holds 1024 pages (a
+// Trim policy (Trim): the cache is trimmed once it holds 4096 pages (a
 // smaller cache makes every read of a large table decode its pages again);
 // then nothing is dropped while fewer than 20 pages are held;
 // with 100 or more the least recently used page is dropped; in between it is

@@ -299,11 +299,11 @@ TEST(VxrInterruptedWrite, ReadThroughShadowCopiesAndFinishedByAWriter) {
 
 TEST(VxrPageCache, TrimKeepsSmallCachesAndDirtyPages) {
   VxrPageCache cache;
-  for (std::uint32_t r = 0; r < 1023; ++r) cache.Put(r, VxrPage{}, r >= 900 && r % 2 == 0);
+  for (std::uint32_t r = 0; r < 4095; ++r) cache.Put(r, VxrPage{}, r >= 900 && r % 2 == 0 && r < 1023);
   cache.Trim();
-  EXPECT_EQ(cache.Size(), 1023u);  // not yet grown to the trim point
+  EXPECT_EQ(cache.Size(), 4095u);  // not yet grown to the trim point
   ASSERT_NE(cache.Find(5), nullptr);  // used again: now the most recent clean page
-  cache.Put(1023, VxrPage{}, false);
+  cache.Put(4095, VxrPage{}, false);
   cache.Trim();
   // 100 or more: least recently used clean pages go until fewer remain; then
   // only those long unused; dirty pages stay whatever their age.
@@ -312,7 +312,7 @@ TEST(VxrPageCache, TrimKeepsSmallCachesAndDirtyPages) {
   EXPECT_NE(cache.Find(5), nullptr);
   EXPECT_EQ(cache.Find(1), nullptr);  // old and clean
   cache.MarkAllClean();
-  for (std::uint32_t r = 2000; r < 3100; ++r) cache.Put(r, VxrPage{}, false);
+  for (std::uint32_t r = 5000; r < 9100; ++r) cache.Put(r, VxrPage{}, false);
   cache.Trim();
   EXPECT_LT(cache.Size(), 100u);
   EXPECT_EQ(cache.Find(900), nullptr);  // clean now, and old
