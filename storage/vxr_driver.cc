@@ -42,10 +42,13 @@ constexpr FileOperation kOperations[] = {
 };
 
 constexpr std::uint8_t kTableNameMark = 0xFE;
-// A put-off write (STREAM, a key build) is made once this many pages are
-// dirty: enough to write a large batch at once, few enough to keep the
-// memory bounded (a page is at most 15 KB decoded).
-constexpr std::size_t kPutOffPages = 2048;
+// After STREAM writing is put off while fewer than 40 pages are dirty and
+// fewer than 5000 operations have been put off.
+constexpr std::size_t kStreamPages = 40;
+constexpr std::size_t kStreamOperations = 5000;
+// A key build writes what it has built once this many pages are dirty, to
+// keep the memory bounded (a page is at most 15 KB decoded).
+constexpr std::size_t kBuildCheckpointPages = 2048;
 
 // One VXR file of the process, shared by the FILEs that opened it.
 struct VxrOpenFile {
@@ -54,6 +57,7 @@ struct VxrOpenFile {
   std::unique_ptr<VxrTree> tree;
   int users = 0;
   bool streaming = false;
+  std::size_t putOff = 0;  // operations put off while streaming
 };
 
 std::map<std::string, std::shared_ptr<VxrOpenFile>>& OpenFiles() {
@@ -181,7 +185,10 @@ VxrStatus Finish(VxrOpenFile& file, VxrStatus status) {
     (void)file.tree->Discard();
     return status;
   }
-  if (file.streaming && file.store->DirtyPages() < kPutOffPages) return {};
+  if (file.streaming && file.store->DirtyPages() < kStreamPages && ++file.putOff < kStreamOperations) {
+    return {};
+  }
+  file.putOff = 0;
   return file.tree->Write();
 }
 
@@ -479,7 +486,7 @@ VxrStatus Build(File& file, VxrFileState& s, const VxrKey* only) {
   };
   VxrOpenFile& open = *s.open;
   hooks.checkpoint = [&open]() -> ErrorCode {
-    if (open.store->DirtyPages() < kPutOffPages) return ErrorCode::Ok;
+    if (open.store->DirtyPages() < kBuildCheckpointPages) return ErrorCode::Ok;
     return open.tree->Write().code;
   };
   auto settle = [&s](std::size_t k, std::uint32_t limit) {
