@@ -876,6 +876,47 @@ TEST_F(VxrDriverTest, DynamicKeysAreBuiltOnDemand) {
   for (const VxrFinding& finding : report.findings) ADD_FAILURE() << finding.location << ": " << finding.text;
 }
 
+// A PACK that meets a failed write at any point leaves a file that opens,
+// checks sound and holds every record.
+TEST_F(VxrDriverTest, FailedPackAtEveryWriteLeavesASoundFile) {
+  const FileDeclaration decl = Person();
+  {
+    File file(decl);
+    ASSERT_EQ(Do(file, Op::CREATE), ErrorCode::Ok);
+    ASSERT_EQ(Open(file, AccessMode{0x22}), ErrorCode::Ok);
+    ASSERT_EQ(Do(file, Op::STREAM), ErrorCode::Ok);
+    for (int i = 1; i <= 60; ++i) {
+      Set(file, i, "N" + std::to_string(i % 9));
+      ASSERT_EQ(Do(file, i > 40 ? Op::APPEND : Op::ADD), ErrorCode::Ok);
+    }
+    ASSERT_EQ(Do(file, Op::CLOSE), ErrorCode::Ok);
+  }
+  const std::string saved = Bytes();
+  for (const VxrFinding& f : CheckVxrPath(Path()).findings) ADD_FAILURE() << "appended: " << f.location << ": " << f.text;
+  for (std::uint64_t failAt = 1;; ++failAt) {
+    std::ofstream(Path(), std::ios::binary | std::ios::trunc) << saved;
+    FaultyFileSystem faulty;
+    faulty.plan.failWrite = failAt;
+    faulty.plan.shortWriteBytes = 5;
+    SetFileSystem(&faulty);
+    File file(decl);
+    ASSERT_EQ(Open(file, AccessMode{0x22}), ErrorCode::Ok);
+    const ErrorCode packed = Do(file, Op::PACK);
+    (void)Do(file, Op::CLOSE);
+    SetFileSystem(nullptr);
+    const bool failed = faulty.WritesSeen() >= failAt;
+    EXPECT_EQ(Failed(packed), failed) << failAt;
+
+    File check(decl);
+    ASSERT_EQ(Open(check), ErrorCode::Ok) << failAt;
+    EXPECT_EQ(ReadAll(check).size(), 60u) << failAt;
+    ASSERT_EQ(Do(check, Op::CLOSE), ErrorCode::Ok);
+    const VxrCheckReport report = CheckVxrPath(Path());
+    for (const VxrFinding& f : report.findings) ADD_FAILURE() << failAt << " " << f.location << ": " << f.text;
+    if (!failed) break;
+  }
+}
+
 TEST(VxrFileName, SplitsTableAndAddsTheExtension) {
   struct Case {
     std::string name, path, table;
