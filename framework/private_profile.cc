@@ -56,6 +56,16 @@ std::vector<std::string> ReadLines(const std::string& path) {
   return file.status == SettingsFileText::kRead ? Lines(file.text) : std::vector<std::string>{};
 }
 
+// A name or value that would end its line, or a name that the file's syntax
+// would read back differently, is not written: the file stays readable.
+bool Writable(std::string_view section, std::string_view key, std::string_view value) {
+  constexpr std::string_view kLineEnds("\r\n\0", 3);
+  for (std::string_view text : {section, key, value})
+    if (text.find_first_of(kLineEnds) != std::string_view::npos) return false;
+  return section.find(']') == std::string_view::npos && key.find('=') == std::string_view::npos &&
+         !Trim(key).empty() && !Trim(key).starts_with(";") && !Trim(key).starts_with("[");
+}
+
 }  // namespace
 
 std::string ProfileFilePath(std::string_view name) {
@@ -80,6 +90,7 @@ std::optional<std::string> ReadProfileEntry(std::string_view name, std::string_v
 
 bool WriteProfileEntry(std::string_view name, std::string_view section, std::string_view key,
                        std::string_view value) {
+  if (!Writable(section, key, value)) return false;
   const std::string path = ProfileFilePath(name);
   std::vector<std::string> lines = ReadLines(path);
   const std::string entry = std::string(key) + "=" + std::string(value);

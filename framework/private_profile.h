@@ -28,7 +28,9 @@ std::string ProfileFilePath(std::string_view name);
 // nullopt when the file, the section or the key is absent.
 std::optional<std::string> ReadProfileEntry(std::string_view name, std::string_view section,
                                             std::string_view key);
-// false when the file could not be written (the caller may ignore it).
+// false when the file could not be written (the caller may ignore it), and
+// when a name or the value holds a line end, the section name a "]", or the
+// key a "=" or nothing: such an entry would not read back as written.
 bool WriteProfileEntry(std::string_view name, std::string_view section, std::string_view key,
                        std::string_view value);
 
