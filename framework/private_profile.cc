@@ -5,7 +5,6 @@
 #include <vector>
 
 #include "runtime/settings_file.h"
-#include "runtime/windows_profile.h"
 #include "storage/field_declaration.h"
 
 namespace zelvo {
@@ -68,16 +67,10 @@ bool Writable(std::string_view section, std::string_view key, std::string_view v
 
 }  // namespace
 
-std::string ProfileFilePath(std::string_view name) {
-  if (name.find('/') != std::string_view::npos) return std::string(name);
-  const std::filesystem::path beside = std::filesystem::path(WindowsProfilePath()).parent_path();
-  return (beside / std::string(name)).string();
-}
-
 std::optional<std::string> ReadProfileEntry(std::string_view name, std::string_view section,
                                             std::string_view key) {
   bool inSection = false;
-  for (const std::string& line : ReadLines(ProfileFilePath(name))) {
+  for (const std::string& line : ReadLines(std::string(name))) {
     if (const auto s = SectionOf(line)) {
       inSection = SameName(*s, section);
       continue;
@@ -91,7 +84,7 @@ std::optional<std::string> ReadProfileEntry(std::string_view name, std::string_v
 bool WriteProfileEntry(std::string_view name, std::string_view section, std::string_view key,
                        std::string_view value) {
   if (!Writable(section, key, value)) return false;
-  const std::string path = ProfileFilePath(name);
+  const std::string path(name);
   std::vector<std::string> lines = ReadLines(path);
   const std::string entry = std::string(key) + "=" + std::string(value);
   std::optional<std::size_t> sectionEnd;  // where a new key of the section goes

@@ -181,5 +181,17 @@ TEST_F(IniStoreTest, ANewProfileGetsASectorCountOfZero) {
   EXPECT_EQ(FileText(), "[Sectors]\r\n__Dont_Touch_Me__=0\r\n");
 }
 
+TEST(IniStoreFile, ABareNameIsTheFileOfTheDataDirectory) {
+  TemporaryFolder folder;
+  const std::filesystem::path previous = std::filesystem::current_path();
+  std::filesystem::current_path(folder.path);
+  IniStore store;
+  store.InitStore("zelvo5.INI");
+  FakeWindow window;
+  store.SaveWindow("Main", window);
+  std::filesystem::current_path(previous);
+  EXPECT_TRUE(std::filesystem::exists(folder.path / "zelvo5.INI"));
+}
+
 }  // namespace
 }  // namespace zelvo
