@@ -348,7 +348,20 @@ class ManagedLoad {
     (void)manager_.PrimeNewRecord();
     std::copy(record.Bytes().begin(), record.Bytes().end(), file_.Record().Bytes().begin());
     std::size_t failing = 0;
-    return manager_.CheckRecord(true, failing) == LevelOk && manager_.AddRecord() == LevelOk;
+    const bool added = manager_.CheckRecord(true, failing) == LevelOk && manager_.AddRecord() == LevelOk;
+    if (!streamAsked_ && file_.IsOpen()) {
+      // A batch: once the manager has opened the file (it opens it at first
+      // use), the writes are put off until Finish.
+      streamAsked_ = true;
+      streaming_ = PerformFileOperation(file_, FileOperation::STREAM) == ErrorCode::Ok;
+    }
+    return added;
+  }
+  // Writes what the batch put off.
+  ErrorCode Finish() {
+    if (!streaming_) return ErrorCode::Ok;
+    streaming_ = false;
+    return PerformFileOperation(file_, FileOperation::FLUSH);
   }
 
  private:
@@ -359,6 +372,8 @@ class ManagedLoad {
   File file_;
   DictionaryTableManager manager_;
   RelationSet set_;
+  bool streamAsked_ = false;
+  bool streaming_ = false;
 };
 
 TableOutcome LoadTable(const TableDeclaration& table, const TableOptions& options, std::string_view input) {
@@ -392,6 +407,12 @@ TableOutcome LoadTable(const TableDeclaration& table, const TableOptions& option
         std::cerr << "zelvo table load: line " << in.line << ": the record was not added\n";
       }
     }
+    if (const ErrorCode flushed = managed->Finish(); Failed(flushed)) {
+      outcome.errors.push_back("writing the records to " + std::string(table.label) +
+                               " failed: " + FailureText(flushed) +
+                               "; the file holds what was written before the failure");
+      return outcome;
+    }
     if (outcome.refused > 0)
       std::cerr << "zelvo table load: " << outcome.records << " records added to " << table.label << ", "
                 << outcome.refused << " refused\n";
@@ -409,16 +430,31 @@ TableOutcome LoadTable(const TableDeclaration& table, const TableOptions& option
   }
   if (Failed(code)) return Failure(tableFile.Problem("open", code));
 
+  // A batch: the driver may put off its writes (STREAM) until the FLUSH at
+  // the end, which every way out of the loop reaches.
+  const bool streaming = PerformFileOperation(file, FileOperation::STREAM) == ErrorCode::Ok;
   TableOutcome outcome;
+  std::optional<std::string> refused;
   for (const InputRecord& in : parsed.records) {
     std::copy(in.record.Bytes().begin(), in.record.Bytes().end(), file.Record().Bytes().begin());
     if (code = PerformFileOperation(file, FileOperation::ADD); Failed(code)) {
-      outcome.errors.push_back("line " + std::to_string(in.line) + ": " + FailureText(code));
-      outcome.errors.push_back(std::to_string(outcome.records) + " records before it were added to " +
-                               std::string(table.label) + ", none after it");
-      return outcome;
+      refused = "line " + std::to_string(in.line) + ": " + FailureText(code);
+      break;
     }
     ++outcome.records;
+  }
+  if (streaming) {
+    if (const ErrorCode flushed = PerformFileOperation(file, FileOperation::FLUSH); Failed(flushed)) {
+      outcome.errors.push_back("writing the records to " + std::string(table.label) +
+                               " failed: " + FailureText(flushed) +
+                               "; the file holds what was written before the failure");
+      return outcome;
+    }
+  }
+  if (refused) {
+    outcome.errors.push_back(*refused);
+    outcome.errors.push_back(std::to_string(outcome.records) + " records before it were added to " +
+                             std::string(table.label) + ", none after it");
   }
   return outcome;
 }

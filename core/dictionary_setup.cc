@@ -5,6 +5,7 @@
 #include "core/dictionary.h"
 #include "core/field_hooks.h"
 #include "runtime/cp1251.h"
+#include "storage/file_operations.h"
 
 namespace zelvo {
 
@@ -123,6 +124,13 @@ void KillDictionary() {
   for (BoundTable& b : Bound()) {
     b.manager->KillTable();
     b.set->KillRelations();
+    // A file still open is closed before its File goes, so its driver
+    // finishes what was written and gives up its locks; a transaction never
+    // committed is rolled back first.
+    if (b.file->IsOpen()) {
+      if ((b.file->State() & kInTransaction) != 0) (void)PerformFileOperation(*b.file, FileOperation::ROLLBACK);
+      (void)PerformFileOperation(*b.file, FileOperation::CLOSE);
+    }
     if (const Pointers* p = PointersOf(b.table->label)) {
       *p->manager = nullptr;
       *p->set = nullptr;

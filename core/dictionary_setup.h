@@ -62,6 +62,8 @@ void BindTable(const TableDeclaration& table, File& file, TableManager& manager,
                ErrorReporter& errors);
 
 void InitDictionary(ErrorReporter& errors);
+// Kills every manager and set, closes the files still open (rolling back a
+// transaction left open) and clears the pointers.
 void KillDictionary();
 
 // The manager and the set of a table by its label, null when the dictionary

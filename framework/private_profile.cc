@@ -5,7 +5,6 @@
 #include <vector>
 
 #include "runtime/settings_file.h"
-#include "runtime/windows_profile.h"
 #include "storage/field_declaration.h"
 
 namespace zelvo {
@@ -56,18 +55,22 @@ std::vector<std::string> ReadLines(const std::string& path) {
   return file.status == SettingsFileText::kRead ? Lines(file.text) : std::vector<std::string>{};
 }
 
-}  // namespace
-
-std::string ProfileFilePath(std::string_view name) {
-  if (name.find('/') != std::string_view::npos) return std::string(name);
-  const std::filesystem::path beside = std::filesystem::path(WindowsProfilePath()).parent_path();
-  return (beside / std::string(name)).string();
+// A name or value that would end its line, or a name that the file's syntax
+// would read back differently, is not written: the file stays readable.
+bool Writable(std::string_view section, std::string_view key, std::string_view value) {
+  constexpr std::string_view kLineEnds("\r\n\0", 3);
+  for (std::string_view text : {section, key, value})
+    if (text.find_first_of(kLineEnds) != std::string_view::npos) return false;
+  return section.find(']') == std::string_view::npos && key.find('=') == std::string_view::npos &&
+         !Trim(key).empty() && !Trim(key).starts_with(";") && !Trim(key).starts_with("[");
 }
+
+}  // namespace
 
 std::optional<std::string> ReadProfileEntry(std::string_view name, std::string_view section,
                                             std::string_view key) {
   bool inSection = false;
-  for (const std::string& line : ReadLines(ProfileFilePath(name))) {
+  for (const std::string& line : ReadLines(std::string(name))) {
     if (const auto s = SectionOf(line)) {
       inSection = SameName(*s, section);
       continue;
@@ -80,7 +83,8 @@ std::optional<std::string> ReadProfileEntry(std::string_view name, std::string_v
 
 bool WriteProfileEntry(std::string_view name, std::string_view section, std::string_view key,
                        std::string_view value) {
-  const std::string path = ProfileFilePath(name);
+  if (!Writable(section, key, value)) return false;
+  const std::string path(name);
   std::vector<std::string> lines = ReadLines(path);
   const std::string entry = std::string(key) + "=" + std::string(value);
   std::optional<std::size_t> sectionEnd;  // where a new key of the section goes

@@ -7,9 +7,9 @@
 // each other's changes. A write rewrites the file through a temporary file
 // and a rename, so an interrupted write leaves the old file whole; it
 // creates the file, the section or the key as needed, and keeps every other
-// line as it was. A path without a folder is placed beside the Windows
-// profile ($XDG_CONFIG_HOME/zelvo/, runtime/windows_profile.h); a path with
-// one is used as it stands.
+// line as it was. The name is a path used as it stands: a bare "zelvo5.INI"
+// is the file of the data directory (the current one), the same file whose
+// [Drives] section the drive folders come from.
 //
 //     WriteProfileEntry("zelvo5.INI", "Main", "Maximize", "No");
 //     ReadProfileEntry("zelvo5.INI", "MAIN", "maximize") == "No"
@@ -23,12 +23,12 @@
 
 namespace zelvo {
 
-std::string ProfileFilePath(std::string_view name);
-
 // nullopt when the file, the section or the key is absent.
 std::optional<std::string> ReadProfileEntry(std::string_view name, std::string_view section,
                                             std::string_view key);
-// false when the file could not be written (the caller may ignore it).
+// false when the file could not be written (the caller may ignore it), and
+// when a name or the value holds a line end, the section name a "]", or the
+// key a "=" or nothing: such an entry would not read back as written.
 bool WriteProfileEntry(std::string_view name, std::string_view section, std::string_view key,
                        std::string_view value);
 

@@ -2,6 +2,7 @@
 
 #include <algorithm>
 
+#include "framework/kept_error_state.h"
 #include "storage/file_operations.h"
 
 namespace zelvo {
@@ -60,7 +61,11 @@ class TransactionFrame {
   // The first COMMIT finishes the whole transaction; the others only settle
   // their table's state.
   ErrorCode Commit() { return End(FileOperation::COMMIT); }
-  void Rollback() { (void)End(FileOperation::ROLLBACK); }
+  // The failure that caused it is what the message after it reports.
+  void Rollback() {
+    KeptErrorState keep;
+    (void)End(FileOperation::ROLLBACK);
+  }
 
   static void RollbackCurrent() {
     if (current_ != nullptr) current_->Rollback();

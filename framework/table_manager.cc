@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <map>
 
+#include "framework/kept_error_state.h"
 #include "framework/relation_set.h"
 #include "framework/table_use_registry.h"
 #include "framework/thread_number.h"
@@ -17,16 +18,6 @@ std::map<const File*, TableManager*>& Managers() {
   static std::map<const File*, TableManager*> managers;
   return managers;
 }
-
-// Book-keeping reads (positions, saved states) leave the caller's error state alone.
-class KeepErrorState {
- public:
-  KeepErrorState() : saved_(RuntimeErrorState()) {}
-  ~KeepErrorState() { RuntimeErrorState() = saved_; }
-
- private:
-  ErrorState saved_;
-};
 
 }  // namespace
 
@@ -257,31 +248,35 @@ Level TableManager::Add(bool report) {
   if (code != ErrorCode::CreatesDuplicateKey) return Fail(4, report, LevelNotify);
   SetLastError(13);
   if (!report) return LevelNotify;
-  // The first key that holds the buffer's value already; the record just read
-  // is not counted by the driver, so the first unique key stands in when no
-  // key owns up.
   std::string description;
   for (const ManagedKey& key : keys_) {
-    OperationArguments arguments;
-    arguments.key = key.number;
-    OperationAnswer answer;
-    if (PerformFileOperation(*file_, FileOperation::DUPLICATEkey, arguments, answer) == ErrorCode::Ok &&
-        answer.flag) {
+    if (HoldsDuplicate(key, /*adding=*/!hasAutoInc_)) {
       description = key.description;
       break;
     }
   }
-  if (description.empty()) {
-    const auto& declared = file_->Declaration().keys;
-    for (const ManagedKey& key : keys_) {
-      if (key.number >= 1 && key.number <= declared.size() && !declared[key.number - 1].Has(kKeyDup)) {
-        description = key.description;
-        break;
-      }
-    }
-  }
-  SetLastError(13);
   return RaiseErrorText(13, description);
+}
+
+bool TableManager::HoldsDuplicate(const ManagedKey& key, bool adding) {
+  KeptErrorState keep;
+  OperationArguments arguments;
+  arguments.key = key.number;
+  OperationAnswer answer;
+  if (PerformFileOperation(*file_, FileOperation::DUPLICATEkey, arguments, answer) == ErrorCode::Ok &&
+      answer.flag)
+    return true;
+  // The driver does not count the current record's own entry: right for a
+  // rewrite, but an added record is none of the stored ones, so for an add
+  // the value is looked up once more, the buffer and position kept.
+  const auto& declared = file_->Declaration().keys;
+  if (!adding || (file_->State() & kCurrentRecord) == 0 || key.number == 0 || key.number > declared.size() ||
+      declared[key.number - 1].Has(kKeyDup))
+    return false;
+  const std::uint32_t state = SaveState();
+  const bool stored = Perform(FileOperation::GETfilekey, arguments) == ErrorCode::Ok;
+  RestoreState(state, true);
+  return stored;
 }
 
 Level TableManager::Update(bool report) {
@@ -296,7 +291,7 @@ Level TableManager::Update(bool report) {
   if (report) (void)RaiseError(6);
   // The buffer now takes the other station's version, so nothing stale is
   // written by a second attempt.
-  KeepErrorState keep;
+  KeptErrorState keep;
   (void)Perform(FileOperation::WATCH);
   (void)RereadPosition(position);
   return LevelNotify;
@@ -350,7 +345,7 @@ bool TableManager::SameAsSaved(std::uint32_t id) const {
 
 std::string TableManager::CurrentPosition() {
   if ((file_->State() & kCurrentRecord) == 0) return {};
-  KeepErrorState keep;
+  KeptErrorState keep;
   OperationArguments arguments;
   OperationAnswer answer;
   FileOperation op = FileOperation::POSITIONfile;
@@ -382,7 +377,7 @@ ErrorCode TableManager::SeekKey(std::size_t number) {
 std::uint32_t TableManager::SaveState() {
   SavedState s{StashBuffer(), saved_.empty() ? 1u : saved_.back().id + 1, Info().autoIncDone, 0, {}};
   if (file_->IsOpen()) {
-    KeepErrorState keep;
+    KeptErrorState keep;
     const FileDriver* driver = FindFileDriver(file_->Declaration().driver);
     OperationAnswer answer;
     if (driver != nullptr && driver->Implements(FileOperation::GETSTATE) &&
@@ -401,7 +396,7 @@ void TableManager::RestoreState(std::uint32_t id, bool restorePosition) {
   if (found == saved_.end()) return;
   const SavedState s = *found;
   saved_.erase(found);
-  KeepErrorState keep;
+  KeptErrorState keep;
   if (s.driverState != 0) {
     OperationArguments arguments;
     arguments.state = s.driverState;

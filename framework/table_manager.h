@@ -161,6 +161,9 @@ class TableManager {
   Level Update(bool report);
   Level Fail(MessageId id, bool report, Level quiet);
   bool NumberKey(const ManagedKey& key, bool report, Level& failure);
+  // Whether the buffer's value of `key` is stored already (for a record
+  // being added, or rewritten in place of its reserved number).
+  bool HoldsDuplicate(const ManagedKey& key, bool adding);
   ErrorCode Perform(FileOperation op, const OperationArguments& arguments = {});
 
   File* file_ = nullptr;
