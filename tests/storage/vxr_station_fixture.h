@@ -2,8 +2,9 @@
 // folder of its own, the pay-record-like table PER (NUM, FAM, NOTE; a primary
 // key on NUM and a DUP key on FAM) in two files, NBASA and NZELVO, and a
 // second station in this process. The driver opens one file once per
-// process; a second spelling of its path ("dir/./NBASA") is opened apart,
-// with locks of its own, exactly like another workstation.
+// process; the same file reached through another folder name (a link to the
+// test's folder, as another workstation maps the shared data directory) is
+// opened apart, with locks of its own, exactly like another workstation.
 #pragma once
 
 #include <gtest/gtest.h>
@@ -42,13 +43,14 @@ class StationTest : public testing::Test {
            ("vxr_station_" + std::string(testing::UnitTest::GetInstance()->current_test_info()->name()));
     fs::remove_all(dir_);
     fs::create_directories(dir_);
+    fs::create_directory_symlink(dir_, dir_ / "station2");
   }
   void TearDown() override { fs::remove_all(dir_); }
 
   // The table in file `file` as another station (other = true) sees it.
   // A FILE keeps its declaration: the fixture keeps them all.
   const FileDeclaration& Table(const std::string& file = "NBASA", bool other = false) {
-    names_.push_back((other ? (dir_ / "." / file) : (dir_ / file)).string());
+    names_.push_back((other ? (dir_ / "station2" / file) : (dir_ / file)).string());
     declarations_.push_back({.label = "STA", .driver = Driver::Quillset, .name = names_.back(),
                              .attributes = kFileCreate, .fields = kStationFields, .keys = kStationKeys});
     return declarations_.back();
