@@ -33,6 +33,7 @@
 #include "storage/vxr_memory_records.h"
 #include "storage/vxr_page_store.h"
 #include "storage/vxr_station.h"
+#include "storage/vxr_transaction.h"
 #include "storage/vxr_tree.h"
 
 namespace zelvo::vxr {
@@ -159,10 +160,6 @@ ErrorCode PerformChange(FileOperation op, File& file, VxrFileState& s, const Ope
                         OperationAnswer& answer);
 // LOGOUT COMMIT ROLLBACK (storage/vxr_transaction.cc).
 ErrorCode PerformTransaction(FileOperation op, File& file, VxrFileState& s, OperationAnswer& answer);
-// Whether an interrupted write belongs to a transaction over several files
-// that did not complete: its control file cannot be opened or still holds
-// the file's transaction number. The page store's undo decider.
-bool TransactionIncomplete(VxrPageStore& store);
 // GETSTATE RESTORESTATE FREESTATE BUILDdyn GETPROPERTYkey SETPROPERTYkey.
 ErrorCode PerformStateOperation(FileOperation op, File& file, VxrFileState& s,
                                 const OperationArguments& arguments, OperationAnswer& answer);

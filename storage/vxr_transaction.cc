@@ -14,6 +14,8 @@
 // is complete; phase two follows. An interrupted write found later is undone
 // while its marker's number is still in the control file (or the control file
 // cannot be opened), else finished.
+#include "storage/vxr_transaction.h"
+
 #include <ctime>
 
 #include "storage/vxr_corruption.h"
