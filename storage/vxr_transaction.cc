@@ -228,6 +228,12 @@ ErrorCode Commit(OperationAnswer& answer) {
   } else if (changed.size() > 1) {
     status = CommitSeveral(changed);
   }
+  // A failed commit leaves no change behind to be written later.
+  if (!status.Ok()) {
+    for (VxrOpenFile* file : changed) {
+      if (file->store->HasChanges()) (void)file->tree->Discard();
+    }
+  }
   EndTransaction(t);
   return Answer(status, answer);
 }
