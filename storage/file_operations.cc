@@ -101,6 +101,13 @@ ErrorCode FileOperationRunner::Run(File& file, FileOperation op,
   if (code == ErrorCode::Ok && op == Op::UNLOCK && !file.mode_.IsExclusive())
     flags &= static_cast<StateFlags>(~kExclusive);
   if (code == ErrorCode::Ok && answer.restoredFlags) flags = *answer.restoredFlags;
+  if (code == ErrorCode::Ok) {
+    if (op == Op::SETkey || op == Op::SETkeykey || op == Op::SETkeyptr || op == Op::SETkeykeyptr ||
+        op == Op::SETfilekey || op == Op::RESETkey)
+      file.orderKey_ = arguments.key;
+    else if (op == Op::SETfile || op == Op::SETfileptr || op == Op::RESETfile)
+      file.orderKey_ = 0;
+  }
   file.state_ = flags;
   return finish(code);
 }
