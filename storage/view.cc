@@ -396,16 +396,18 @@ struct View::State {
   std::uint8_t flags = 0;
 };
 
-View::View(ViewDeclaration declaration) : declaration_(std::move(declaration)) {}
-View::~View() = default;
+std::vector<ViewFile> FilesOf(const ViewDeclaration& d);
 
-namespace {
+View::View(ViewDeclaration declaration) : declaration_(std::move(declaration)), files_(FilesOf(declaration_)) {}
+View::~View() = default;
 
 std::vector<ViewFile> FilesOf(const ViewDeclaration& d) {
   std::vector<ViewFile> files{d.primary};
   CollectFiles(d.joins, files);
   return files;
 }
+
+namespace {
 
 std::vector<OrderComponent> Order(const ViewDeclaration& d, std::string_view text) {
   ViewScope scope(FilesOf(d));
@@ -450,12 +452,11 @@ ErrorCode View::SetOrder(std::string_view text) {
 
 ErrorCode View::Perform(FileOperation op, const OperationArguments& arguments, OperationAnswer& answer) {
   ErrorState& error = RuntimeErrorState();
-  const auto started = std::chrono::steady_clock::now();
   State& s = CurrentState();
-  const std::string before = error.Text();
+  const auto started = s.traceOn ? std::chrono::steady_clock::now() : std::chrono::steady_clock::time_point{};
   ErrorCode code = Dispatch(s, op, arguments, answer);
   // 801 carries the name in the error text already set.
-  if (!(Failed(code) && error.Code() == code)) error.Set(code);
+  if (Failed(code) ? error.Code() != code : Failed(error.Code())) error.Set(code);
   if (s.traceOn && op != Op::CLOSE) {
     const auto taken = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - started);
     const long hundredths = static_cast<long>(taken.count() / 10);
@@ -470,7 +471,6 @@ ErrorCode View::Perform(FileOperation op, const OperationArguments& arguments, O
     line += time;
     AppendToTraceLog(s.traceFile, line);
   }
-  (void)before;
   return code;
 }
 
@@ -607,7 +607,7 @@ ErrorCode Refuse(const FilterError& e) {
 }  // namespace
 
 ErrorCode View::Dispatch(State& s, FileOperation op, const OperationArguments& arguments, OperationAnswer& answer) {
-  const std::vector<ViewFile> files = FilesOf(declaration_);
+  const std::vector<ViewFile>& files = files_;
   File& primary = *declaration_.primary.file;
 
   // Makes the plan: levels, the key, the filter, and the sort of a plan that needs one.

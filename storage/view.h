@@ -69,6 +69,7 @@
 #include <cstdint>
 #include <map>
 #include <memory>
+#include <vector>
 
 #include "storage/error_code.h"
 #include "storage/file_driver.h"
@@ -101,6 +102,7 @@ class View {
   ErrorCode Dispatch(State& s, FileOperation op, const OperationArguments& arguments, OperationAnswer& answer);
 
   ViewDeclaration declaration_;
+  std::vector<ViewFile> files_;  // the primary, then the joins' FILEs in declaration order
   std::map<int, std::unique_ptr<State>> states_;
 };
 
