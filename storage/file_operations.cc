@@ -1,6 +1,7 @@
 #include "storage/file_operations.h"
 
 #include <chrono>
+#include <cstdio>
 #include <thread>
 
 #include "storage/driver_result.h"
@@ -40,6 +41,15 @@ void Trace(File& file, Op op, std::size_t key, const ErrorState& state, long hun
   if (settings.details && !file.traceDeclarationWritten) {
     text += TraceDeclaration(file);
     file.traceDeclarationWritten = true;
+  }
+  if (const TraceViewContext* view = TraceView()) {
+    if (settings.details && view->declarationWritten && !*view->declarationWritten) {
+      text += *view->declaration + "\r\n";
+      *view->declarationWritten = true;
+    }
+    char prefix[32];
+    std::snprintf(prefix, sizeof prefix, "VIEW:%lX:", view->id);
+    text += prefix;
   }
   text += TraceLine(op, file, key, TraceThreadNumber(), state, hundredths);
   if (settings.details && !Failed(state.Code()) && TransfersRecord(op))

@@ -453,11 +453,24 @@ ErrorCode View::SetOrder(std::string_view text) {
 ErrorCode View::Perform(FileOperation op, const OperationArguments& arguments, OperationAnswer& answer) {
   ErrorState& error = RuntimeErrorState();
   State& s = CurrentState();
+  // The FILEs' trace lines name the view they work for.
+  if (traceDeclaration_.empty()) traceDeclaration_ = DescribeView(declaration_);
+  const TraceViewContext context{static_cast<unsigned long>(reinterpret_cast<std::uintptr_t>(this) & 0xFFFFFFFFu),
+                                 &traceDeclaration_, &traceDeclarationWritten_};
+  const TraceViewContext* outer = TraceView();
+  SetTraceView(&context);
+  struct Restore {
+    const TraceViewContext* outer;
+    ~Restore() { SetTraceView(outer); }
+  } restore{outer};
   const auto started = s.traceOn ? std::chrono::steady_clock::now() : std::chrono::steady_clock::time_point{};
+  // CLOSE ends the state: what the trace needs is taken first.
+  const bool traceOn = s.traceOn;
+  const std::string traceFile = traceOn ? s.traceFile : std::string{};
   ErrorCode code = Dispatch(s, op, arguments, answer);
   // 801 carries the name in the error text already set.
   if (Failed(code) ? error.Code() != code : Failed(error.Code())) error.Set(code);
-  if (s.traceOn && op != Op::CLOSE) {
+  if (traceOn) {
     const auto taken = std::chrono::duration_cast<std::chrono::milliseconds>(std::chrono::steady_clock::now() - started);
     const long hundredths = static_cast<long>(taken.count() / 10);
     std::string head = std::string(OperationName(op)) + "(" + std::string(declaration_.label) + " " +
@@ -469,7 +482,7 @@ ErrorCode View::Perform(FileOperation op, const OperationArguments& arguments, O
     char time[64];
     std::snprintf(time, sizeof time, "Time Taken: %ld.%02ld secs\r\n", hundredths / 100, hundredths % 100);
     line += time;
-    AppendToTraceLog(s.traceFile, line);
+    AppendToTraceLog(traceFile, line);
   }
   return code;
 }

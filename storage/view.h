@@ -69,6 +69,7 @@
 #include <cstdint>
 #include <map>
 #include <memory>
+#include <string>
 #include <vector>
 
 #include "storage/error_code.h"
@@ -104,6 +105,8 @@ class View {
   ViewDeclaration declaration_;
   std::vector<ViewFile> files_;  // the primary, then the joins' FILEs in declaration order
   std::map<int, std::unique_ptr<State>> states_;
+  std::string traceDeclaration_;  // DescribeView, for the drivers' trace
+  bool traceDeclarationWritten_ = false;
 };
 
 }  // namespace zelvo

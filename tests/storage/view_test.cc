@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <string>
 #include <vector>
 
@@ -10,6 +12,7 @@
 #include "storage/declare_fields.h"
 #include "storage/error_state.h"
 #include "storage/file_operations.h"
+#include "storage/trace_log.h"
 #include "storage/view_order.h"
 
 namespace zelvo {
@@ -332,6 +335,33 @@ TEST_F(ViewTest, PropertiesFlushAndUnsupportedStatements) {
   EXPECT_EQ(Row(), "3/1");
   EXPECT_EQ(view.Perform(Op::BUILDkey), ErrorCode::UnsupportedFileDriverFunction);
   EXPECT_EQ(view.Perform(Op::CLOSE), ErrorCode::Ok);
+}
+
+TEST_F(ViewTest, TraceOfTheViewAndOfTheDriversWorkingForIt) {
+  const std::string log = (dir_ / "VIEW.LOG").string();
+  const WindowsProfile profile = WindowsProfile::Parse("[ZRVIEW]\nProfile=1\nTraceFile=" + log +
+                                                       "\n[ZRQUILLSET]\nProfile=1\nDetails=1\nTraceFile=" + log + "\n");
+  SetTraceProfile(&profile);
+  {
+    File traced(payDecl_);  // a FILE met after the switches are set
+    OperationArguments open;
+    open.mode = kReadWrite;
+    ASSERT_EQ(PerformFileOperation(traced, Op::OPEN, open), ErrorCode::Ok);
+    View view({.label = "PAYVIEW", .primary = {&traced, "NBA"}, .projection = {"NBA:NUM"}, .filter = {},
+               .order = "NBA:NUM", .joins = {}});
+    ASSERT_EQ(view.Perform(Op::SETview), ErrorCode::Ok);
+    ASSERT_EQ(view.Perform(Op::NEXT), ErrorCode::Ok);
+    EXPECT_EQ(view.Perform(Op::BUILDkey), ErrorCode::UnsupportedFileDriverFunction);
+    EXPECT_EQ(view.Perform(Op::CLOSE), ErrorCode::Ok);
+  }
+  SetTraceProfile(nullptr);
+  std::ifstream in(log, std::ios::binary);
+  const std::string text{std::istreambuf_iterator<char>(in), {}};
+  EXPECT_NE(text.find("SETview(PAYVIEW 1)"), std::string::npos) << text;
+  EXPECT_NE(text.find("VIEW(PAY),PROJECT(FIELD(NBA:NUM)),END\r\nVIEW:"), std::string::npos) << text;
+  EXPECT_NE(text.find(":SETkey(" + paths_[0] + ",NUM_KEY[1] 1)"), std::string::npos) << text;
+  EXPECT_NE(text.find("BUILDkey(PAYVIEW 1)Error: Unsupported File Driver Function"), std::string::npos) << text;
+  EXPECT_NE(text.find("CLOSE(PAYVIEW 1)"), std::string::npos) << text;
 }
 
 }  // namespace
