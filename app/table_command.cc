@@ -13,6 +13,9 @@
 #include "app/json_document.h"
 #include "app/record_json.h"
 #include "core/dictionary.h"
+#include "core/dictionary_setup.h"
+#include "framework/error_reporter.h"
+#include "platform/command_line_message_box.h"
 #include "runtime/cp1251.h"
 #include "storage/error_state.h"
 #include "storage/file.h"
@@ -33,7 +36,7 @@ TABLE is the table's label, in any case: BASA, NBASA, NZELVO, KONST, DNI, ...
                            of TEXT, fields named with the table's prefix:
                            --filter "year(NBA:data)=2004" --order "-NBA:FAM"
   load TABLE FILE          adds the records of FILE ("-": standard input)
-                           through the driver's ADD; a missing file is created
+                           through the table manager; a missing file is created
 Forms (--format): json (default), one object a line, every field by name:
 DECIMAL as a string with its places ("4761.90", "21"), BYTE..ULONG and REAL as
 numbers, dates "YYYY-MM-DD" or null, times "HH:MM:SS.hh" or null, arrays as
@@ -42,6 +45,11 @@ JSON text in one cell, an empty cell a field left zero or blank.
 On load a number may also be given as a string, and fields may be left out.
 Every line is checked before anything is written: each bad line is reported
 as "line N: FIELD: ..." and then nothing is written (exit status 2).
+A record starts as a new record of its table, so a field left out takes the
+table's default (BAS:KTU 1, SDE:P "Нет"). A record the table refuses (a value
+outside its list, a duplicate key) shows the program's message, is named by
+its line and left out; the others are added and the exit status is 1.
+--raw adds through the driver alone and stops at the first refusal.
 SPISOK and PENSTA need the dBase IV driver, which is not available yet.)";
 
 constexpr AccessMode kReadDenyNone{0x40};
@@ -162,11 +170,15 @@ struct ParsedInput {
     if (++badLines <= kMostBadLinesShown)
       errors.push_back("line " + std::to_string(line) + ": " + std::move(problem));
   }
+  // A new record starts as this (cleared, or primed with the table's defaults).
+  std::optional<RecordBuffer> start;
+
   // Reads the fields of one line's object into a record of its own, so that a
   // bad value leaves nothing behind.
   void Add(const TableDeclaration& table, std::size_t line, const Json& object) {
     RecordBuffer record(table.fields);
     record.Clear();
+    if (start) record = *start;
     if (const JsonReadResult error = RecordFromJson(object, record, "")) {
       std::string path = error->path;
       if (!path.empty() && path.front() == '.') path.erase(0, 1);
@@ -314,9 +326,70 @@ TableOutcome DumpTable(const TableDeclaration& table, const TableOptions& option
   return outcome;
 }
 
+std::string TablePath(const TableDeclaration& table, const std::string& directory) {
+  return directory.empty() ? std::string(table.fileName) : directory + "/" + std::string(table.fileName);
+}
+
+// Adds the records through the table's manager, as a form adds a new record.
+// The table's messages go to stderr as message boxes; a fatal one (the file
+// cannot be opened or created) ends the command with status 2.
+class ManagedLoad {
+ public:
+  ManagedLoad(const TableDeclaration& table, const std::string& directory)
+      : box_(std::cerr),
+        reporter_(box_),
+        declaration_{.label = table.label,
+                     .driver = table.driver,
+                     .name = path_ = TablePath(table, directory),
+                     .attributes = static_cast<std::uint8_t>(table.create ? kFileCreate : 0),
+                     .fields = table.fields,
+                     .keys = table.keys},
+        file_(declaration_),
+        manager_(table) {
+    reporter_.InitDefault();
+    reporter_.haltStatus = 2;
+    BindTable(table, file_, manager_, set_, reporter_);
+    (void)manager_.OpenTable();
+  }
+  ManagedLoad(const ManagedLoad&) = delete;
+  ManagedLoad& operator=(const ManagedLoad&) = delete;
+  ~ManagedLoad() {
+    (void)manager_.CloseTable();
+    manager_.KillTable();
+    reporter_.KillReporter();
+  }
+
+  // A new record as the table primes it.
+  RecordBuffer Primed() {
+    (void)manager_.PrimeNewRecord();
+    return file_.Record();
+  }
+  // True when the record was added.
+  bool Add(const RecordBuffer& record) {
+    (void)manager_.PrimeNewRecord();
+    std::copy(record.Bytes().begin(), record.Bytes().end(), file_.Record().Bytes().begin());
+    std::size_t failing = 0;
+    return manager_.CheckRecord(true, failing) == LevelOk && manager_.AddRecord() == LevelOk;
+  }
+
+ private:
+  CommandLineMessageBox box_;
+  ErrorReporter reporter_;
+  std::string path_;
+  FileDeclaration declaration_;
+  File file_;
+  DictionaryTableManager manager_;
+  RelationSet set_;
+};
+
 TableOutcome LoadTable(const TableDeclaration& table, const TableOptions& options, std::string_view input) {
   if (auto problem = DriverProblem(table)) return Failure(std::string(table.label) + ": " + *problem);
+  std::optional<ManagedLoad> managed;
   ParsedInput parsed;
+  if (!options.raw) {
+    managed.emplace(table, options.directory);
+    parsed.start = managed->Primed();
+  }
   input = WithoutByteOrderMark(input);
   if (options.format == TableFormat::Csv) ParseCsv(table, input, parsed);
   else ParseJsonLines(table, input, parsed);
@@ -327,6 +400,22 @@ TableOutcome LoadTable(const TableDeclaration& table, const TableOptions& option
       outcome.errors.push_back("... and " + std::to_string(parsed.badLines - kMostBadLinesShown) +
                                " more bad lines");
     outcome.errors.push_back("nothing was written to " + std::string(table.label));
+    return outcome;
+  }
+
+  if (managed) {
+    TableOutcome outcome;
+    for (const InputRecord& in : parsed.records) {
+      if (managed->Add(in.record)) {
+        ++outcome.records;
+      } else {
+        ++outcome.refused;
+        std::cerr << "zelvo table load: line " << in.line << ": the record was not added\n";
+      }
+    }
+    if (outcome.refused > 0)
+      std::cerr << "zelvo table load: " << outcome.records << " records added to " << table.label << ", "
+                << outcome.refused << " refused\n";
     return outcome;
   }
 
@@ -375,7 +464,7 @@ TableCommand::TableCommand(CLI::App& parent) : command_(parent.add_subcommand("t
   common(load_);
   load_->add_option("FILE", file_, "The records; - for standard input")->required();
   load_->add_flag("--raw", raw_,
-                  "Add through the driver's ADD alone, bypassing the table managers (today's only path)");
+                  "Add through the driver's ADD alone, bypassing the table manager");
 }
 
 int TableCommand::Run() const {
@@ -392,13 +481,12 @@ int TableCommand::Run() const {
   options.filter = filter_;
   options.order = order_;
   options.bindings = bindings_;
+  options.raw = raw_;
 
   TableOutcome outcome;
   if (dump_->parsed()) {
     outcome = DumpTable(*table, options, std::cout);
   } else {
-    // --raw and the default both add through the driver today; --raw keeps
-    // naming that plain path once the default goes through the table managers.
     std::string input;
     if (file_ == "-") {
       input.assign(std::istreambuf_iterator<char>(std::cin), std::istreambuf_iterator<char>());
@@ -415,7 +503,8 @@ int TableCommand::Run() const {
     outcome = LoadTable(*table, options, input);
   }
   for (const std::string& error : outcome.errors) std::cerr << name << ": " << error << "\n";
-  return outcome.ok() ? 0 : 2;
+  if (!outcome.errors.empty()) return 2;
+  return outcome.refused > 0 ? 1 : 0;
 }
 
 }  // namespace zelvo

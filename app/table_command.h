@@ -17,9 +17,13 @@
 // line (bad JSON or CSV, an unknown field, a value that is not of its field's
 // form or does not fit) is reported as "line N: FIELD: what", every bad line
 // of the input is reported and nothing at all is written. Records are then
-// added one by one through the driver's ADD; a record the driver refuses (a
-// duplicate of a unique key) stops the load there with its line, the records
-// before it staying added.
+// added one by one through the table's manager, as a form adds them: each
+// starts as a new record (PrimeNewRecord: a field the input leaves out takes
+// the table's default, BAS:KTU 1, SDE:P "Нет"), its field rules are checked
+// and it is added. A refused record (a field rule, a duplicate key) shows the
+// system's message on stderr, names its line and adds nothing of it; the load
+// goes on and the exit status is 1. With `raw` the records go through the
+// driver's ADD alone, and a refused one stops the load there.
 //
 // The tables of the pension-fund program (SPISOK, PENSTA) need the dBase IV
 // driver, which does not exist yet: both operations refuse them.
@@ -51,11 +55,13 @@ struct TableOptions {
   std::string filter;
   std::string order;
   std::vector<std::string> bindings;
+  bool raw = false;       // load: through the driver's ADD alone, not the table manager
 };
 
 struct [[nodiscard]] TableOutcome {
   std::size_t records = 0;          // records written out (dump) or added (load)
   std::vector<std::string> errors;  // one line each; empty when all went well
+  std::size_t refused = 0;          // load: records the table manager refused (the rest were added)
   bool ok() const { return errors.empty(); }
 };
 
@@ -69,7 +75,8 @@ class TableCommand {
 
   bool Chosen() const { return command_->parsed(); }
   // Runs the chosen subcommand: output on stdout, messages on stderr; the exit
-  // status is 0, or 2 for bad input or a file that cannot be used.
+  // status is 0, 1 when the table refused some records, or 2 for bad input
+  // or a file that cannot be used.
   int Run() const;
 
  private:

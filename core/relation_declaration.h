@@ -20,10 +20,9 @@
 #include <string_view>
 
 #include "core/table_declaration.h"
+#include "framework/relation_mode.h"
 
 namespace zelvo {
-
-enum class RelationMode : std::uint8_t { None = 0, Clear = 1, Restrict = 2, Cascade = 3 };
 
 struct LinkPair {
   std::string_view left;   // field of the table the relation starts from

@@ -15,6 +15,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <optional>
 #include <span>
 #include <string>
@@ -40,6 +41,10 @@ struct OperationArguments {
                               // GET_PROPERTY, SET_PROPERTY: the property (and "=value")
   std::string position;       // RESET..., REGET...: a saved position
   std::uint64_t state = 0;    // RESTORESTATE, FREESTATE: a saved state's handle
+  // BUILDfile, BUILDkey: the runtime's progress events, switched on when set
+  // (state B while the build runs): the progress in percent each time it
+  // changes; false cancels the build (93).
+  std::function<bool(int percent)> progress;
 };
 
 // What an operation answers besides its code.
@@ -64,6 +69,10 @@ class FileDriver {
 
   virtual ErrorCode Perform(FileOperation op, File& file, const OperationArguments& arguments,
                             OperationAnswer& answer) = 0;
+
+  // For the runtime's check of an operation on key `key` (1-based) of an open
+  // FILE: nullopt when it is no dynamic key, else whether it is built.
+  virtual std::optional<bool> DynamicKeyBuilt(File& /*file*/, std::size_t /*key*/) { return std::nullopt; }
 };
 
 // The driver that serves `kind`: one registered for it, else the built-in one

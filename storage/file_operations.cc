@@ -80,7 +80,9 @@ ErrorCode FileOperationRunner::Run(File& file, FileOperation op,
     state.Set(ErrorCode::UnsupportedFileDriverFunction);
     return finish(ErrorCode::UnsupportedFileDriverFunction);
   }
-  const OperationCheck check = CheckOperation(op, file.state_);
+  const std::optional<bool> dynamicKey =
+      arguments.key != 0 ? driver->DynamicKeyBuilt(file, arguments.key) : std::nullopt;
+  const OperationCheck check = CheckOperation(op, file.state_, dynamicKey.has_value(), dynamicKey.value_or(true));
   if (check.verdict == OperationCheck::Verdict::Fail) return refuse(check.code);
   if (check.verdict == OperationCheck::Verdict::Skip) {
     state.Clear();
@@ -97,7 +99,13 @@ ErrorCode FileOperationRunner::Run(File& file, FileOperation op,
 
   answer.fileErrorText.clear();
   answer.restoredFlags.reset();
+  // A build with progress events runs in state B: what its events do to the
+  // FILE meanwhile is refused (92), but for closing it and reading properties.
+  const bool withEvents =
+      arguments.progress && (op == Op::BUILDfile || op == Op::BUILDkey || op == Op::PACK);
+  if (withEvents) file.state_ |= kBuildRunning;
   const ErrorCode raw = CallDriver(*driver, op, file, arguments, answer);
+  if (withEvents) file.state_ &= static_cast<StateFlags>(~kBuildRunning);
   ErrorCode code = TakeDriverResult(raw, file.Name(), file.extendedErrors, state);
   if (raw == ErrorCode::FileSystemError && !answer.fileErrorText.empty())
     state.SetFileError("", answer.fileErrorText);
@@ -118,6 +126,10 @@ ErrorCode FileOperationRunner::Run(File& file, FileOperation op,
     else if (op == Op::SETfile || op == Op::SETfileptr || op == Op::RESETfile)
       file.orderKey_ = 0;
   }
+  // A dynamic key's K is kept on the key by its driver; on the FILE, K means
+  // inside INVIEW.
+  if (op == Op::BUILDdyn || op == Op::BUILDdynfilter)
+    flags = static_cast<StateFlags>((flags & ~kKeyBuilt) | (file.state_ & kKeyBuilt));
   file.state_ = flags;
   return finish(code);
 }

@@ -13,7 +13,9 @@
 // given seconds have passed. OPEN records the access mode (SHARE opens with
 // the mode's access part and deny none): W when it allows writing, X when it
 // denies others writing. Error 90 from a driver carries the driver's words
-// as the file error text.
+// as the file error text. A BUILD (or PACK) given a progress callback runs
+// with the flag B set, so the callback's own operations on the FILE answer 92
+// (BUILD In Progress) but for CLOSE, NAME and the property reads.
 //
 // The answer is the code the error state now holds, 0 for success, also for
 // a skipped operation. Used only by the run token's holder.

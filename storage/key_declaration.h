@@ -22,10 +22,11 @@ namespace zelvo {
 
 // Key attributes, combined as bits.
 enum KeyAttribute : std::uint8_t {
-  kKeyDup = 1,      // duplicates allowed
-  kKeyOpt = 2,      // optional: records with empty key values are not indexed
-  kKeyNoCase = 4,   // case-insensitive
-  kKeyPrimary = 8,  // unique; the table's primary key
+  kKeyDup = 1,       // duplicates allowed
+  kKeyOpt = 2,       // optional: records with empty key values are not indexed
+  kKeyNoCase = 4,    // case-insensitive
+  kKeyPrimary = 8,   // unique; the table's primary key
+  kKeyDynamic = 16,  // dynamic: built on demand (BUILDdyn), its entries kept outside the file
 };
 
 struct KeyComponent {

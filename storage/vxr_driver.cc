@@ -13,48 +13,36 @@
 #include "storage/vxr_definition.h"
 #include "storage/vxr_file_name.h"
 #include "storage/vxr_key.h"
-#include "storage/vxr_key_build.h"
-#include "storage/vxr_key_duplicate.h"
-#include "storage/vxr_key_position.h"
-#include "storage/vxr_key_search.h"
-#include "storage/vxr_key_upkeep.h"
-#include "storage/vxr_key_value.h"
-#include "storage/vxr_oem_text.h"
-#include "storage/vxr_page_store.h"
 #include "storage/vxr_record_key.h"
-#include "storage/vxr_tree.h"
+#include "storage/vxr_table_state.h"
 
 namespace zelvo {
+namespace vxr {
 namespace {
 
 using Op = FileOperation;
-using Bytes = std::vector<std::uint8_t>;
 
 constexpr FileOperation kOperations[] = {
-    Op::ADD,        Op::APPEND,      Op::BUILDfile,   Op::BUILDkey,     Op::CLOSE,
-    Op::COPY,       Op::CREATE,      Op::DELETE,      Op::DUPLICATE,    Op::DUPLICATEkey,
-    Op::EMPTY,      Op::FLUSH,       Op::GETfilekey,  Op::GETfileptr,   Op::GETkeyptr,
-    Op::NAME,       Op::NEXT,        Op::OPEN,        Op::POINTERfile,  Op::POINTERkey,
-    Op::POSITIONfile, Op::POSITIONkey, Op::PREVIOUS,  Op::PUT,          Op::RECORDSfile,
-    Op::RECORDSkey, Op::REGETfile,   Op::REGETkey,    Op::REMOVE,       Op::RENAME,
-    Op::RESETfile,  Op::RESETkey,    Op::SEND,        Op::SETfile,      Op::SETkey,
-    Op::SETkeykey,  Op::SETkeyptr,   Op::SETkeykeyptr, Op::SHARE,       Op::STREAM,
+    Op::ADD,          Op::APPEND,       Op::BOF,            Op::BUILDdyn,       Op::BUILDfile,
+    Op::BUILDkey,
+    Op::BYTES,        Op::Eof,          Op::CLOSE,          Op::COPY,           Op::CREATE,
+    Op::DELETE,       Op::DUPLICATE,    Op::DUPLICATEkey,   Op::EMPTY,          Op::FLUSH,
+    Op::GETfilekey,   Op::GETfileptr,   Op::GETkeyptr,      Op::GET_PROPERTY,   Op::GETPROPERTYkey,
+    Op::NAME,         Op::NEXT,         Op::NOMEMO,         Op::OPEN,           Op::PACK,
+    Op::POINTERfile,  Op::POINTERkey,   Op::POSITIONfile,   Op::POSITIONkey,    Op::PREVIOUS,
+    Op::PUT,          Op::PUTfileptr,   Op::RECORDSfile,    Op::RECORDSkey,     Op::REGETfile,
+    Op::REGETkey,     Op::REMOVE,       Op::RENAME,         Op::RESETfile,      Op::RESETkey,
+    Op::SEND,         Op::SETfile,      Op::SETfilekey,     Op::SETfileptr,     Op::SETkey,
+    Op::SETkeykeyptr, Op::SETkeykey,    Op::SETkeyptr,      Op::SET_PROPERTY,   Op::SETPROPERTYkey,
+    Op::SHARE,        Op::SKIP,         Op::STREAM,         Op::GETSTATE,       Op::RESTORESTATE,
+    Op::FREESTATE,
 };
 
 constexpr std::uint8_t kTableNameMark = 0xFE;
 constexpr std::size_t kStreamPages = 40;
 constexpr std::size_t kStreamChanges = 5000;
 
-// One VXR file of the process, shared by the FILEs that opened it.
-struct VxrOpenFile {
-  std::string folded;  // the path without regard to case
-  std::unique_ptr<VxrPageStore> store;
-  std::unique_ptr<VxrTree> tree;
-  int users = 0;
-  bool streaming = false;
-  std::size_t putOff = 0;
-};
-
+// The VXR files open in the process, by their folded paths.
 std::map<std::string, std::shared_ptr<VxrOpenFile>>& OpenFiles() {
   static std::map<std::string, std::shared_ptr<VxrOpenFile>> files;
   return files;
@@ -65,23 +53,6 @@ std::string& TcfPath() {
   return path;
 }
 
-struct VxrFileState final : DriverFileState {
-  std::shared_ptr<VxrOpenFile> open;
-  std::uint32_t table = 0;
-  std::vector<VxrKey> keys;
-  std::uint32_t current = 0;  // the current record's number, 0 for none
-  // Where NEXT and PREVIOUS go on from: the start of the table, a record read
-  // (the neighbours of its key), or a kept position (the record itself first).
-  enum class At : std::uint8_t { Start, Record, Kept } at = At::Start;
-  std::uint32_t cursor = 0;
-  // Reading in the order of a key (its index) from a place among its entries.
-  std::optional<std::size_t> order;
-  VxrKeyPlace place;
-  bool fullBuild = false;
-  std::string quickScan = "OFF";
-  std::string recover = "OFF";
-};
-
 std::string Folded(std::string_view path) {
   std::string out(path);
   for (char& c : out) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
@@ -90,24 +61,6 @@ std::string Folded(std::string_view path) {
 
 std::string TableNameKey(std::string_view table) {
   return std::string(1, static_cast<char>(kTableNameMark)) + std::string(table);
-}
-
-std::string TablePrefix(std::uint32_t table) {
-  std::string prefix;
-  AppendBigEndian32(prefix, table);
-  return prefix;
-}
-
-std::string DataPrefix(std::uint32_t table) {
-  return TablePrefix(table) + static_cast<char>(kVxrDataRecordMark);
-}
-
-ErrorCode Answer(VxrStatus status, OperationAnswer& answer) {
-  if (status.code == ErrorCode::FileSystemError) {
-    answer.fileErrorText = status.corruption != 0 ? VxrCorruptionText(status.corruption)
-                                                  : "Quillset File Driver Error";
-  }
-  return status.code;
 }
 
 ErrorCode NameFailure(ErrorCode code) {
@@ -155,16 +108,6 @@ VxrStatus OpenShared(const std::string& path, OpenRequestVxr request, std::share
   return {};
 }
 
-VxrStatus Release(std::shared_ptr<VxrOpenFile>& file) {
-  VxrStatus status;
-  if (!file) return status;
-  if (file->store->HasChanges()) status = file->tree->Write();
-  if (--file->users == 0) OpenFiles().erase(file->folded);
-  file.reset();
-  return status;
-}
-
-// A change refused before it changed anything (the key upkeep puts back
 // what it did): the changes put off before it stay.
 bool RefusedCleanly(ErrorCode code) {
   return code == ErrorCode::CreatesDuplicateKey || code == ErrorCode::RecordNotAvailable ||
@@ -174,28 +117,6 @@ bool RefusedCleanly(ErrorCode code) {
 // Ends a change: writes it (or puts it off while streaming). A change that
 // failed midway (a damaged page, a failed read) drops everything not yet
 // written, so the file stays as it was at its last write.
-VxrStatus Finish(VxrOpenFile& file, VxrStatus status) {
-  if (!status.Ok()) {
-    if (RefusedCleanly(status.code)) return status;
-    (void)file.tree->Discard();
-    file.putOff = 0;
-    return status;
-  }
-  if (file.streaming && file.store->DirtyPages() < kStreamPages && ++file.putOff < kStreamChanges) {
-    return {};
-  }
-  file.putOff = 0;
-  return file.tree->Write();
-}
-
-VxrStatus NextNumber(VxrPageStore& store, std::uint32_t& number) {
-  VxrHeader& header = store.Header();
-  if (header.lastNumber + 1 >= 0xFE000000u) return VxrStatus::Corrupt(kVxrNumberOverflow);
-  number = ++header.lastNumber;
-  store.MarkHeaderChanged();
-  return {};
-}
-
 // ---- tables ------------------------------------------------------------------
 
 VxrStatus FindTable(VxrTree& tree, std::string_view name, std::uint32_t& table) {
@@ -220,291 +141,6 @@ VxrStatus ReadDefinition(VxrTree& tree, std::uint32_t table, VxrDefinition& defi
   if (!decoded) return VxrStatus::Corrupt(kVxrDefinitionStream);
   definition = std::move(*decoded);
   return {};
-}
-
-// Removes every record of a table, keeping its definition when asked.
-VxrStatus EraseTable(VxrTree& tree, std::uint32_t table, bool keepDefinition) {
-  const std::string prefix = TablePrefix(table);
-  std::string from = prefix;
-  while (true) {
-    const VxrLookup next = tree.LowerBound(from);
-    if (next.status.code == ErrorCode::RecordNotFound) return {};
-    if (!next.Found()) return next.status;
-    if (next.record.key.compare(0, prefix.size(), prefix) != 0) return {};
-    from = next.record.key;
-    const bool definition = next.record.key.size() > 4 &&
-                            static_cast<std::uint8_t>(next.record.key[4]) == kVxrDefinitionMark;
-    if (definition && keepDefinition) {
-      from.push_back('\0');  // just past it
-      continue;
-    }
-    if (const VxrStatus s = tree.Erase(next.record.key); !s.Ok()) return s;
-  }
-}
-
-VxrTableKeys TableKeys(const File& file, const VxrFileState& s) {
-  return {s.table, s.keys, {.oem = file.Declaration().Has(kFileOem)}};
-}
-
-// ---- records -------------------------------------------------------------------
-
-Bytes StoredImage(const File& file) {
-  const auto record = file.Record().Bytes();
-  Bytes image(record.begin(), record.end());
-  if (file.Declaration().Has(kFileOem)) ConvertVxrText(file.Declaration().fields, image, VxrTextDirection::ToOem);
-  return image;
-}
-
-Bytes BufferImage(const File& file, std::string_view stored) {
-  Bytes image(stored.begin(), stored.end());
-  if (file.Declaration().Has(kFileOem)) ConvertVxrText(file.Declaration().fields, image, VxrTextDirection::FromOem);
-  return image;
-}
-
-std::string_view AsText(const Bytes& bytes) {
-  return {reinterpret_cast<const char*>(bytes.data()), bytes.size()};
-}
-
-std::optional<std::uint32_t> RecordNumberOf(const std::string& key, std::uint32_t table) {
-  const std::string prefix = DataPrefix(table);
-  if (key.size() != prefix.size() + 4 || key.compare(0, prefix.size(), prefix) != 0) return std::nullopt;
-  return ReadBigEndian32(key, prefix.size());
-}
-
-void IntoBuffer(File& file, VxrFileState& s, std::uint32_t number, const std::string& stored) {
-  const Bytes image = BufferImage(file, stored);
-  auto buffer = file.Record().Bytes();
-  std::copy_n(image.begin(), std::min(image.size(), buffer.size()), buffer.begin());
-  s.current = number;
-  s.cursor = number;
-  s.at = VxrFileState::At::Record;
-}
-
-ErrorCode ReadNumber(File& file, VxrFileState& s, std::uint32_t number, OperationAnswer& answer) {
-  const VxrLookup found = s.open->tree->Find(VxrDataRecordKey(s.table, number));
-  if (found.status.code == ErrorCode::RecordNotFound) return ErrorCode::RecordNotFound;
-  if (!found.Found()) return Answer(found.status, answer);
-  IntoBuffer(file, s, number, found.record.data);
-  return ErrorCode::Ok;
-}
-
-ErrorCode Step(File& file, VxrFileState& s, bool forward, OperationAnswer& answer) {
-  VxrTree& tree = *s.open->tree;
-  const std::string prefix = DataPrefix(s.table);
-  VxrLookup found;
-  switch (s.at) {
-    case VxrFileState::At::Start:
-      found = forward ? tree.Next(prefix) : tree.Previous(prefix + std::string(5, '\xFF'));
-      break;
-    case VxrFileState::At::Record:
-      found = forward ? tree.Next(VxrDataRecordKey(s.table, s.cursor))
-                      : tree.Previous(VxrDataRecordKey(s.table, s.cursor));
-      break;
-    case VxrFileState::At::Kept:
-      found = forward ? tree.LowerBound(VxrDataRecordKey(s.table, s.cursor))
-                      : tree.Previous(VxrDataRecordKey(s.table, s.cursor + 1));
-      break;
-  }
-  if (found.status.code == ErrorCode::RecordNotFound) return ErrorCode::RecordNotAvailable;
-  if (!found.Found()) return Answer(found.status, answer);
-  const auto number = RecordNumberOf(found.record.key, s.table);
-  if (!number) return ErrorCode::RecordNotAvailable;  // past the table's data records
-  IntoBuffer(file, s, *number, found.record.data);
-  return ErrorCode::Ok;
-}
-
-VxrStatus AddToCount(VxrTree& tree, std::uint32_t table, int delta) {
-  VxrCountersLookup counters = ReadVxrCounters(tree, table, kVxrDataRecordMark);
-  if (!counters.status.Ok()) return counters.status;
-  counters.counters.count = static_cast<std::uint32_t>(static_cast<std::int64_t>(counters.counters.count) + delta);
-  return WriteVxrCounters(tree, table, kVxrDataRecordMark, counters.counters);
-}
-
-VxrStatus Add(File& file, VxrFileState& s, bool keys) {
-  VxrOpenFile& open = *s.open;
-  std::uint32_t number = 0;
-  if (const VxrStatus n = NextNumber(*open.store, number); !n.Ok()) return n;
-  const auto record = file.Record().Bytes();
-  if (keys) {
-    const VxrTableKeys table = TableKeys(file, s);
-    if (const VxrStatus k = MaintainVxrKeys(*open.tree, table, number, std::nullopt, record); !k.Ok()) return k;
-  }
-  if (const VxrStatus i = open.tree->Insert(VxrDataRecordKey(s.table, number), AsText(StoredImage(file)));
-      !i.Ok()) {
-    return i;
-  }
-  if (const VxrStatus c = AddToCount(*open.tree, s.table, 1); !c.Ok()) return c;
-  if (!keys) {
-    // Left to a BUILD: the keys are built from this record on.
-    const VxrMarkResult marked = MarkVxrKeysUnbuilt(*open.tree, TableKeys(file, s), number);
-    if (!marked.status.Ok()) return marked.status;
-    for (const std::uint8_t k : marked.partialKeys) {
-      if (k < s.keys.size()) s.keys[k].attributes |= kVxrKeyPartial;
-    }
-  }
-  s.current = number;
-  return {};
-}
-
-// A key whose counters hold a build limit is partially built.
-VxrStatus MarkPartialKeys(VxrTree& tree, VxrFileState& s) {
-  for (VxrKey& key : s.keys) {
-    const VxrCountersLookup counters = ReadVxrCounters(tree, s.table, key.number);
-    if (!counters.status.Ok()) return counters.status;
-    if (counters.counters.second != 0) key.attributes |= kVxrKeyPartial;
-  }
-  return {};
-}
-
-VxrStatus StoredRecord(VxrFileState& s, std::string& stored) {
-  const VxrLookup found = s.open->tree->Find(VxrDataRecordKey(s.table, s.current));
-  if (found.status.code == ErrorCode::RecordNotFound) return {ErrorCode::RecordNotAvailable};
-  if (!found.Found()) return found.status;
-  stored = std::move(found.record.data);
-  return {};
-}
-
-VxrStatus Put(File& file, VxrFileState& s) {
-  if (s.current == 0) return {ErrorCode::RecordNotAvailable};
-  std::string stored;
-  if (const VxrStatus r = StoredRecord(s, stored); !r.Ok()) return r;
-  const Bytes image = StoredImage(file);
-  if (AsText(image) == stored) return {};
-  const Bytes old = BufferImage(file, stored);
-  const VxrTableKeys table = TableKeys(file, s);
-  if (const VxrStatus k = MaintainVxrKeys(*s.open->tree, table, s.current, std::span<const std::uint8_t>(old),
-                                          file.Record().Bytes());
-      !k.Ok()) {
-    return k;
-  }
-  return s.open->tree->Update(VxrDataRecordKey(s.table, s.current), AsText(image));
-}
-
-VxrStatus Delete(File& file, VxrFileState& s) {
-  if (s.current == 0) return {ErrorCode::RecordNotAvailable};
-  std::string stored;
-  if (const VxrStatus r = StoredRecord(s, stored); !r.Ok()) return r;
-  if (const VxrStatus e = s.open->tree->Erase(VxrDataRecordKey(s.table, s.current)); !e.Ok()) return e;
-  const Bytes old = BufferImage(file, stored);
-  const VxrTableKeys table = TableKeys(file, s);
-  if (const VxrStatus k = MaintainVxrKeys(*s.open->tree, table, s.current, std::span<const std::uint8_t>(old),
-                                          std::nullopt);
-      !k.Ok()) {
-    return k;
-  }
-  if (const VxrStatus c = AddToCount(*s.open->tree, s.table, -1); !c.Ok()) return c;
-  s.current = 0;
-  return {};
-}
-
-// ---- key order ---------------------------------------------------------------
-
-// The key an operation names (1-based); null for a number out of range.
-const VxrKey* NamedKey(const VxrFileState& s, std::size_t number) {
-  if (number == 0 || number > s.keys.size()) return nullptr;
-  return &s.keys[number - 1];
-}
-
-ErrorCode StepInKey(File& file, VxrFileState& s, KeyDirection direction, OperationAnswer& answer) {
-  const VxrKey& key = s.keys[*s.order];
-  const VxrTableKeys table = TableKeys(file, s);
-  const VxrKeyHit hit = StepVxrKey(*s.open->tree, table, key, s.place, direction);
-  if (!hit.Found()) return Answer(hit.status, answer);
-  return ReadNumber(file, s, hit.recordNumber, answer);
-}
-
-ErrorCode KeyOperation(Op op, File& file, VxrFileState& s, const OperationArguments& arguments,
-                       OperationAnswer& answer) {
-  const VxrKey* key = NamedKey(s, arguments.key);
-  if (!key) return ErrorCode::InvalidKeyFile;
-  const VxrTableKeys table = TableKeys(file, s);
-  VxrTree& tree = *s.open->tree;
-  const auto buffer = file.Record().Bytes();
-  const std::size_t index = arguments.key - 1;
-  switch (op) {
-    case Op::SETkey:
-      s.order = index;
-      s.place = VxrKeyPlace::Ends(table, *key);
-      return ErrorCode::Ok;
-    case Op::SETkeykey:
-      s.order = index;
-      s.place = VxrKeyPlace::AtValue(table, *key, EncodeVxrKeyValue(*key, buffer, table.text));
-      return ErrorCode::Ok;
-    case Op::SETkeyptr:
-    case Op::SETkeykeyptr:
-      if (arguments.pointer > 0xFFFFFFFFu) return ErrorCode::RecordNotFound;
-      s.order = index;
-      s.place = VxrKeyPlace::AtEntry(table, *key, EncodeVxrKeyValue(*key, buffer, table.text),
-                                     static_cast<std::uint32_t>(arguments.pointer));
-      return ErrorCode::Ok;
-    case Op::GETfilekey: {
-      const VxrKeyHit hit = FindVxrKeyEntry(tree, table, *key, buffer);
-      if (!hit.Found()) return Answer(hit.status, answer);
-      return ReadNumber(file, s, hit.recordNumber, answer);
-    }
-    case Op::POSITIONkey:
-      answer.position = VxrKeyPosition(*key, buffer, s.current, table.text);
-      return ErrorCode::Ok;
-    case Op::RESETkey:
-    case Op::REGETkey: {
-      const auto parts = ReadVxrKeyPosition(*key, arguments.position);
-      if (!parts) return ErrorCode::RecordNotFound;
-      if (op == Op::REGETkey) return ReadNumber(file, s, parts->recordNumber, answer);
-      s.order = index;
-      s.place = VxrKeyPlace::AtEntry(table, *key, parts->value, parts->recordNumber);
-      return ErrorCode::Ok;
-    }
-    case Op::RECORDSkey: {
-      const VxrCountersLookup counters = ReadVxrCounters(tree, s.table, key->number);
-      if (!counters.status.Ok()) return Answer(counters.status, answer);
-      answer.number = counters.counters.count;
-      return ErrorCode::Ok;
-    }
-    case Op::DUPLICATEkey: {
-      const std::optional<std::uint32_t> current = s.current ? std::optional(s.current) : std::nullopt;
-      const VxrDuplicateCheck check = CheckVxrDuplicateKey(tree, table, *key, buffer, current);
-      answer.flag = check.duplicate;
-      return Answer(check.status, answer);
-    }
-    default: return ErrorCode::UnsupportedFileDriverFunction;
-  }
-}
-
-// BUILDfile (every key) and BUILDkey (one): FULLBUILD goes off afterwards.
-VxrStatus Build(File& file, VxrFileState& s, const VxrKey* only) {
-  const VxrTableKeys table = TableKeys(file, s);
-  VxrBuildHooks hooks;
-  const bool oem = file.Declaration().Has(kFileOem);
-  hooks.image = [&file, oem](std::string_view stored) {
-    Bytes image(stored.begin(), stored.end());
-    if (oem) ConvertVxrText(file.Declaration().fields, image, VxrTextDirection::FromOem);
-    return std::string(AsText(image));
-  };
-  VxrOpenFile& open = *s.open;
-  hooks.checkpoint = [&open]() -> ErrorCode {
-    if (open.store->DirtyPages() < 400) return ErrorCode::Ok;
-    return open.tree->Write().code;
-  };
-  auto settle = [&s](std::size_t k, std::uint32_t limit) {
-    if (k >= s.keys.size()) return;
-    if (limit == 0) {
-      s.keys[k].attributes &= static_cast<std::uint8_t>(~kVxrKeyPartial);
-    } else {
-      s.keys[k].attributes |= kVxrKeyPartial;
-    }
-  };
-  VxrStatus status;
-  if (only) {
-    const VxrBuildResult built = BuildVxrKey(*open.tree, table, *only, s.fullBuild, hooks);
-    status = built.status;
-    settle(only->number, built.buildLimit);
-  } else {
-    const VxrBuildKeysResult built = BuildVxrKeys(*open.tree, table, s.fullBuild, hooks);
-    status = built.status;
-    for (std::size_t k = 0; k < built.buildLimits.size(); ++k) settle(k, built.buildLimits[k]);
-  }
-  s.fullBuild = false;
-  return status;
 }
 
 // ---- open and create ---------------------------------------------------------
@@ -534,7 +170,10 @@ ErrorCode Open(File& file, AccessMode mode, OperationAnswer& answer) {
     return Answer(status, answer);
   }
   state->keys = keys.keys;
-  if (const VxrStatus partial = MarkPartialKeys(*state->open->tree, *state); !partial.Ok()) {
+  for (std::size_t k = 0; k < state->keys.size(); ++k) {
+    if (state->keys[k].Has(kVxrKeyDynamic)) state->dynamic[k];
+  }
+  if (const VxrStatus partial = ReadPartialKeys(*state->open->tree, *state); !partial.Ok()) {
     (void)Release(state->open);
     return Answer(partial, answer);
   }
@@ -701,10 +340,58 @@ ErrorCode Send(File& file, VxrFileState* s, std::string_view text, OperationAnsw
 
 }  // namespace
 
+std::string TablePrefix(std::uint32_t table) {
+  std::string prefix;
+  AppendBigEndian32(prefix, table);
+  return prefix;
+}
+ErrorCode Answer(VxrStatus status, OperationAnswer& answer) {
+  if (status.code == ErrorCode::FileSystemError) {
+    answer.fileErrorText = status.corruption != 0 ? VxrCorruptionText(status.corruption)
+                                                  : "Quillset File Driver Error";
+  }
+  return status.code;
+}
+
+VxrStatus Release(std::shared_ptr<VxrOpenFile>& file) {
+  VxrStatus status;
+  if (!file) return status;
+  if (file->store->HasChanges()) status = file->tree->Write();
+  if (--file->users == 0) OpenFiles().erase(file->folded);
+  file.reset();
+  return status;
+}
+
+// A change refused before it changed anything (the key upkeep puts back
+VxrStatus Finish(VxrOpenFile& file, VxrStatus status) {
+  if (!status.Ok()) {
+    if (RefusedCleanly(status.code)) return status;
+    (void)file.tree->Discard();
+    file.putOff = 0;
+    return status;
+  }
+  if (file.streaming && file.store->DirtyPages() < kStreamPages && ++file.putOff < kStreamChanges) {
+    return {};
+  }
+  file.putOff = 0;
+  return file.tree->Write();
+}
+
+}  // namespace vxr
+
+using namespace vxr;  // the driver's own parts
+
+
 std::span<const FileOperation> QuillsetDriver::Operations() const { return kOperations; }
 
 ErrorCode QuillsetDriver::Perform(FileOperation op, File& file, const OperationArguments& arguments,
                                   OperationAnswer& answer) {
+  VxrFileState* state = file.DriverState<VxrFileState>();
+  // A progress event of a running build reaches no further than this.
+  if (state && state->building && op != Op::CLOSE && op != Op::NAME && op != Op::GET_PROPERTY &&
+      op != Op::GETPROPERTYkey) {
+    return ErrorCode::BuildInProgress;
+  }
   switch (op) {
     case Op::OPEN: return Open(file, file.Mode(), answer);
     case Op::SHARE: return Open(file, file.Mode(), answer);
@@ -713,27 +400,36 @@ ErrorCode QuillsetDriver::Perform(FileOperation op, File& file, const OperationA
     case Op::RENAME:
     case Op::COPY: return ByName(op, file, arguments);
     case Op::NAME: answer.text = SplitVxrName(file.Name()).path; return ErrorCode::Ok;
+    case Op::SEND:
+    case Op::SET_PROPERTY: return Send(file, state, arguments.text, answer);
+    case Op::GET_PROPERTY: {
+      // Reading a property changes nothing: a value after its word is left
+      // out, but for the table name that PNM and PNMQ ask about.
+      const DriverOption option = ParseOption(arguments.text);
+      const bool asks = SameWord(option.word, "PNM") || SameWord(option.word, "PNMQ");
+      return Send(file, state, asks ? std::string_view(arguments.text) : std::string_view(option.word), answer);
+    }
     default: break;
   }
-  VxrFileState* state = file.DriverState<VxrFileState>();
-  if (op == Op::SEND) return Send(file, state, arguments.text, answer);
-  if (!state && (op == Op::BUILDfile || op == Op::BUILDkey)) {
+  if (!state && (op == Op::BUILDfile || op == Op::BUILDkey || op == Op::PACK)) {
     // A build of a closed FILE opens it for itself, others kept from writing.
     if (const ErrorCode opened = Open(file, AccessMode{0x22}, answer); Failed(opened)) return opened;
     const ErrorCode built = Perform(op, file, arguments, answer);
     VxrFileState* own = file.DriverState<VxrFileState>();
+    if (!own) return built;  // already closed
     const VxrStatus released = Release(own->open);
     file.SetDriverState(nullptr);
     return Failed(built) ? built : Answer(released, answer);
   }
   if (!state) return ErrorCode::FileNotOpen;
   VxrFileState& s = *state;
+  if (op == Op::CLOSE && s.building) {
+    s.closeWhenBuilt = true;  // the build stops at its next step and closes then
+    return ErrorCode::Ok;
+  }
   VxrOpenFile& open = *s.open;
   // Another station's commit since the last operation makes the cache stale.
   if (const VxrStatus fresh = open.store->RefreshIfChanged(); !fresh.Ok()) return Answer(fresh, answer);
-  const bool changes = op == Op::ADD || op == Op::APPEND || op == Op::PUT || op == Op::DELETE ||
-                       op == Op::EMPTY || op == Op::BUILDfile || op == Op::BUILDkey;
-  if (changes && !open.store->Writable()) return ErrorCode::AccessDenied;
 
   ErrorCode code = ErrorCode::Ok;
   switch (op) {
@@ -742,89 +438,46 @@ ErrorCode QuillsetDriver::Perform(FileOperation op, File& file, const OperationA
       file.SetDriverState(nullptr);
       return Answer(released, answer);
     }
-    case Op::ADD: code = Answer(Finish(open, Add(file, s, true)), answer); break;
-    case Op::APPEND: code = Answer(Finish(open, Add(file, s, false)), answer); break;
-    case Op::PUT: code = Answer(Finish(open, Put(file, s)), answer); break;
-    case Op::DELETE: code = Answer(Finish(open, Delete(file, s)), answer); break;
+    case Op::ADD:
+    case Op::APPEND:
+    case Op::PUT:
+    case Op::PUTfileptr:
+    case Op::DELETE:
     case Op::EMPTY:
-      code = Answer(Finish(open, EraseTable(*open.tree, s.table, true)), answer);
-      s.current = 0;
-      s.at = VxrFileState::At::Start;
-      break;
-    case Op::NEXT:
-      code = s.order ? StepInKey(file, s, KeyDirection::Next, answer) : Step(file, s, true, answer);
-      break;
-    case Op::PREVIOUS:
-      code = s.order ? StepInKey(file, s, KeyDirection::Previous, answer) : Step(file, s, false, answer);
-      break;
-    case Op::SETfile:
-      s.order.reset();
-      s.at = VxrFileState::At::Start;
-      break;
-    case Op::SETkey:
-    case Op::SETkeykey:
-    case Op::SETkeyptr:
-    case Op::SETkeykeyptr:
-    case Op::GETfilekey:
-    case Op::POSITIONkey:
-    case Op::RESETkey:
-    case Op::REGETkey:
-    case Op::RECORDSkey:
-    case Op::DUPLICATEkey: code = KeyOperation(op, file, s, arguments, answer); break;
-    case Op::DUPLICATE: {
-      const std::optional<std::uint32_t> current = s.current ? std::optional(s.current) : std::nullopt;
-      const VxrDuplicateCheck check =
-          CheckVxrDuplicate(*open.tree, TableKeys(file, s), file.Record().Bytes(), current);
-      answer.flag = check.duplicate;
-      code = Answer(check.status, answer);
-      break;
-    }
-    case Op::BUILDfile: code = Answer(Finish(open, Build(file, s, nullptr)), answer); break;
-    case Op::BUILDkey: {
-      const VxrKey* key = NamedKey(s, arguments.key);
-      if (!key) return ErrorCode::InvalidKeyFile;
-      code = Answer(Finish(open, Build(file, s, key)), answer);
-      break;
-    }
-    case Op::POINTERkey: answer.number = s.current; break;
-    case Op::GETkeyptr:
-    case Op::GETfileptr:
-      if (arguments.pointer == 0 || arguments.pointer > 0xFFFFFFFFu) return ErrorCode::RecordNotFound;
-      code = ReadNumber(file, s, static_cast<std::uint32_t>(arguments.pointer), answer);
-      break;
-    case Op::POINTERfile: answer.number = s.current; break;
-    case Op::POSITIONfile: {
-      answer.position.clear();
-      AppendBigEndian32(answer.position, s.current);
-      break;
-    }
-    case Op::RESETfile:
-    case Op::REGETfile: {
-      const auto number = ReadBigEndian32(arguments.position, 0);
-      if (!number || arguments.position.size() != 4) return ErrorCode::RecordNotFound;
-      if (op == Op::REGETfile) {
-        code = ReadNumber(file, s, *number, answer);
-      } else {
-        s.cursor = *number;
-        s.at = VxrFileState::At::Kept;
+    case Op::BUILDfile:
+    case Op::BUILDkey:
+    case Op::PACK:
+      code = PerformChange(op, file, s, arguments, answer);
+      if (s.closeWhenBuilt) {
+        // Closed from a progress event: the build was cancelled and has ended.
+        const VxrStatus released = Release(s.open);
+        file.SetDriverState(nullptr);
+        return Failed(code) ? code : Answer(released, answer);
       }
       break;
-    }
-    case Op::RECORDSfile: {
-      const VxrCountersLookup counters = ReadVxrCounters(*open.tree, s.table, kVxrDataRecordMark);
-      if (!counters.status.Ok()) return Answer(counters.status, answer);
-      answer.number = counters.counters.count;
-      break;
-    }
+    case Op::GETSTATE:
+    case Op::RESTORESTATE:
+    case Op::FREESTATE:
+    case Op::BUILDdyn:
+    case Op::GETPROPERTYkey:
+    case Op::SETPROPERTYkey: code = PerformStateOperation(op, file, s, arguments, answer); break;
     case Op::STREAM: open.streaming = true; break;
     case Op::FLUSH:
       open.streaming = false;
       code = Answer(Finish(open, {}), answer);
       break;
-    default: return ErrorCode::UnsupportedFileDriverFunction;
+    default: code = PerformReading(op, file, s, arguments, answer); break;
   }
   open.store->Trim();
   return code;
+}
+
+std::optional<bool> QuillsetDriver::DynamicKeyBuilt(File& file, std::size_t key) {
+  const VxrFileState* s = file.DriverState<VxrFileState>();
+  if (!s) return std::nullopt;
+  const auto dynamic = s->dynamic.find(key - 1);
+  if (dynamic == s->dynamic.end()) return std::nullopt;
+  return dynamic->second.built;
 }
 
 QuillsetDriver& VxrDriver() {

@@ -2,16 +2,42 @@
 // table of that name inside a VXR file (storage/vxr_file_name.h), its records
 // in the file's one tree (storage/vxr_tree.h).
 //
-// Operations: OPEN, SHARE, CREATE, CLOSE, ADD, APPEND, PUT, DELETE, NEXT,
-// PREVIOUS, SETfile, GETfileptr, REGETfile, RESETfile, POSITIONfile,
-// POINTERfile, RECORDSfile, EMPTY, STREAM, FLUSH, SEND, REMOVE, RENAME, COPY,
-// NAME, and in key order (storage/vxr_key_search.h) SETkey, SETkeykey,
-// SETkeyptr, SETkeykeyptr, GETfilekey, GETkeyptr, POINTERkey, POSITIONkey,
-// RESETkey, REGETkey, RECORDSkey, DUPLICATE, DUPLICATEkey, BUILDfile and
-// BUILDkey. A record pointer and a saved file position are the record number
-// (the position as its 4 bytes, big-endian). A key that a FILE's counters
-// show partially built (an APPEND left records to a build) is taken as such
-// when the FILE opens.
+// Operations: BUILDdyn, OPEN, SHARE, CREATE, CLOSE, ADD, APPEND, PUT, PUTfileptr,
+// DELETE, NEXT, PREVIOUS, SKIP, BOF, EOF, SETfile, SETfileptr, SETfilekey,
+// GETfileptr, REGETfile, RESETfile, POSITIONfile, POINTERfile, RECORDSfile,
+// BYTES, NOMEMO, EMPTY, PACK, STREAM, FLUSH, SEND, GET_PROPERTY, SET_PROPERTY,
+// GETSTATE, RESTORESTATE, FREESTATE, REMOVE, RENAME, COPY, NAME, and in key
+// order (storage/vxr_key_search.h) SETkey, SETkeykey, SETkeyptr,
+// SETkeykeyptr, GETfilekey, GETkeyptr, POINTERkey, POSITIONkey, RESETkey,
+// REGETkey, RECORDSkey, DUPLICATE, DUPLICATEkey, GETPROPERTYkey,
+// SETPROPERTYkey, BUILDfile and BUILDkey. A record pointer and a saved file
+// position are the record number (the position as its 4 bytes, big-endian).
+// A key that a FILE's counters show partially built (an APPEND left records
+// to a build) is taken as such when the FILE opens.
+//
+// Reading. SETfileptr, SETfilekey and RESETfile keep a place in record order
+// whose record NEXT or PREVIOUS reads first (SETfilekey: the first record
+// whose value in the key is not below the record buffer's; past the end when
+// none is). SKIP steps over records in the current order without reading
+// them. EOF (BOF) answers whether a NEXT (PREVIOUS) from here would find no
+// record: true once the last read reached the last (first) record. BYTES is
+// the record size; NOMEMO has nothing to leave out, as no memo is kept.
+//
+// PACK counts the data records anew and builds every key anew (a deleted
+// record is gone at once and a freed page's place is taken at the next write,
+// so there is nothing else to compact); a closed FILE is opened for it, like
+// for a BUILD. A BUILD or PACK given progress events
+// (OperationArguments::progress) reports its percent over all the keys it
+// builds, puts off writing until it ends, and answers 93 when an event
+// cancels it or closes the FILE, the file then as it was before the build.
+//
+// A dynamic key (declared kKeyDynamic) has no entries in the file: BUILDdyn
+// builds them for the FILE, which keeps them until it closes; before that
+// the operations on the key answer 46 (Key File Must Be Rebuilt). BUILDdynfilter
+// is not offered (80).
+//
+// GET_PROPERTY and SET_PROPERTY take the SEND words (GET_PROPERTY only reads
+// them); key properties and saved states: storage/vxr_driver_state.cc.
 //
 // Per process, one VXR file opened by several FILEs (the same path, letters
 // compared without regard to case) is opened once and shared, with a use
@@ -48,6 +74,7 @@ class QuillsetDriver final : public FileDriver {
   std::span<const FileOperation> Operations() const override;
   ErrorCode Perform(FileOperation op, File& file, const OperationArguments& arguments,
                     OperationAnswer& answer) override;
+  std::optional<bool> DynamicKeyBuilt(File& file, std::size_t key) override;
 };
 
 QuillsetDriver& VxrDriver();

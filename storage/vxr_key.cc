@@ -18,6 +18,7 @@ std::uint8_t StoredKeyAttributes(const KeyDeclaration& key) {
   if (key.Has(kKeyOpt)) stored |= kVxrKeyOpt;
   if (key.Has(kKeyNoCase)) stored |= kVxrKeyNoCase;
   if (key.Has(kKeyPrimary)) stored |= kVxrKeyPrimary;
+  if (key.Has(kKeyDynamic)) stored |= kVxrKeyDynamic;
   return stored;
 }
 

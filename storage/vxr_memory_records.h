@@ -1,7 +1,8 @@
 // VxrMemoryRecords: an ordered set of VXR records held in memory only, with
 // the order and the results of the file's own (storage/vxr_ordered_records.h).
-// It serves tests of the code that works on the ordered set (key
-// maintenance, record kinds) without pages and files.
+// It holds the entries of a dynamic key, which live outside the file, and
+// serves tests of the code that works on the ordered set (key maintenance,
+// record kinds) without pages and files.
 //
 // Not thread-safe.
 #pragma once

@@ -116,6 +116,10 @@ std::string EncodeVxrPage(const VxrPage& page, std::uint32_t home) {
   return out;
 }
 
+void VxrSetPageHome(std::string& bytes, std::uint32_t home) {
+  VxrStore32(std::span(reinterpret_cast<std::uint8_t*>(bytes.data()), bytes.size()), 0, home);
+}
+
 std::size_t VxrStoredSize(std::span<const std::uint8_t> bytes) { return VxrLoad16(bytes, 4); }
 
 VxrPageDecode DecodeVxrPage(std::span<const std::uint8_t> b, std::uint32_t home) {

@@ -64,6 +64,9 @@ constexpr std::size_t VxrRecordContent(std::size_t bytes) { return 5 + bytes; }
 // The page's stored bytes (not padded to 256), with `home` as its position.
 std::string EncodeVxrPage(const VxrPage& page, std::uint32_t home);
 
+// Sets the home position in a page's stored bytes.
+void VxrSetPageHome(std::string& bytes, std::uint32_t home);
+
 // The stored size of a page from its first bytes (at least 6).
 std::size_t VxrStoredSize(std::span<const std::uint8_t> bytes);
 // Units of 256 bytes a stored size occupies.

@@ -182,9 +182,7 @@ VxrStatus VxrPageStore::Load(std::uint32_t reference, VxrPage*& page) {
   return {};
 }
 
-void VxrPageStore::MarkDirty(std::uint32_t reference) {
-  if (VxrPageCache::Entry* e = cache_.Find(reference)) e->dirty = true;
-}
+void VxrPageStore::MarkDirty(std::uint32_t reference) { cache_.SetDirty(reference); }
 
 std::uint32_t VxrPageStore::Allocate(VxrPage page) {
   const std::uint32_t reference = nextNew_++;
@@ -197,28 +195,60 @@ void VxrPageStore::Free(std::uint32_t reference) {
   if (reference < kVxrNewPage) freed_.push_back(reference);
 }
 
-// Places every changed page by the zone rules, moving pages as the rules
-// need and updating the references to moved pages.
-VxrStatus VxrPageStore::Place(const VxrParentFinder& parentOf, VxrHeader& next) {
-  std::array<std::vector<std::uint32_t>, kVxrZones> slots;
-  std::array<std::vector<std::uint32_t>, kVxrZones> joining;
-  for (std::size_t i = 1; i < kVxrZones; ++i) {
-    for (std::uint32_t r = next.zones[i].start; r < next.zones[i].end; r += static_cast<std::uint32_t>(i)) {
-      slots[i].push_back(r);
-    }
+// Where the pages stand while Place works: the page in each place of a zone
+// and the place of each page, kept only where they differ from the file as
+// committed (a place not listed holds the page committed there, a page not
+// listed stands where it was), so that a write costs what it changes.
+class VxrPlacement {
+ public:
+  std::uint32_t At(std::size_t zone, std::uint32_t place) const {
+    const auto it = at_.find(Slot(zone, place));
+    return it == at_.end() ? place : it->second;
   }
-  std::unordered_map<std::uint32_t, std::size_t> slotOf;  // pages no longer in their first slot
-  auto leave = [&](std::uint32_t reference) -> VxrStatus {
-    const auto zone = ZoneOf(reference);
+  std::uint32_t Of(std::uint32_t page) const {
+    const auto it = of_.find(page);
+    return it == of_.end() ? page : it->second;
+  }
+  void Put(std::size_t zone, std::uint32_t page, std::uint32_t place) {
+    at_[Slot(zone, place)] = page;
+    of_[page] = place;
+  }
+  void Forget(std::uint32_t page) { of_.erase(page); }
+  // Every page that stands elsewhere than before, with its new place.
+  const std::unordered_map<std::uint32_t, std::uint32_t>& Moved() const { return of_; }
+
+ private:
+  // Places are per zone: a reference of one zone's grid may be another
+  // zone's too while both shift.
+  static std::uint64_t Slot(std::size_t zone, std::uint32_t place) {
+    return (std::uint64_t{zone} << 32) | place;
+  }
+  std::unordered_map<std::uint64_t, std::uint32_t> at_;
+  std::unordered_map<std::uint32_t, std::uint32_t> of_;
+};
+
+// Places every changed page by the zone rules, moving pages as the rules
+// need and updating the references to moved pages. A zone moves only whole
+// pages: shifted upwards, its first pages go to its end; closing a gap below
+// it, its last pages come to its front. A gap narrower than one of its pages
+// stays (closing it would move every page of the zone, and the pages are
+// found from the zone's own start).
+VxrStatus VxrPageStore::Place(const VxrParentFinder& parentOf, VxrHeader& next) {
+  VxrPlacement placed;
+  std::array<std::vector<std::uint32_t>, kVxrZones> joining;
+  auto leave = [&](std::uint32_t page) -> VxrStatus {
+    const auto zone = ZoneOf(page);
     if (!zone) return VxrStatus::Corrupt(kVxrPageReference);
-    auto& zoneSlots = slots[*zone];
-    const auto moved = slotOf.find(reference);
-    const std::size_t k = moved != slotOf.end() ? moved->second : (reference - next.zones[*zone].start) / *zone;
-    if (k >= zoneSlots.size() || zoneSlots[k] != reference) return VxrStatus::Corrupt(kVxrZoneLayout);
-    const std::uint32_t last = zoneSlots.back();
-    zoneSlots[k] = last;
-    slotOf[last] = k;
-    zoneSlots.pop_back();
+    VxrZone& z = next.zones[*zone];
+    const auto unit = static_cast<std::uint32_t>(*zone);
+    const std::uint32_t place = placed.Of(page);
+    if (z.end - z.start < unit || place < z.start || place >= z.end || placed.At(*zone, place) != page) {
+      return VxrStatus::Corrupt(kVxrZoneLayout);
+    }
+    const std::uint32_t last = placed.At(*zone, z.end - unit);
+    if (last != page) placed.Put(*zone, last, place);
+    z.end -= unit;
+    placed.Forget(page);
     return {};
   };
   for (const std::uint32_t r : freed_) {
@@ -226,7 +256,9 @@ VxrStatus VxrPageStore::Place(const VxrParentFinder& parentOf, VxrHeader& next) 
   }
   freed_.clear();
   for (const std::uint32_t r : cache_.DirtyReferences()) {
-    const std::size_t units = VxrUnits(EncodeVxrPage(cache_.Find(r)->page, 0).size());
+    std::string& bytes = encoded_[r];
+    bytes = EncodeVxrPage(cache_.Find(r)->page, 0);
+    const std::size_t units = VxrUnits(bytes.size());
     if (units >= kVxrZones) return VxrStatus::Corrupt(kVxrRecordTooLarge);
     if (r >= kVxrNewPage) {
       joining[units].push_back(r);
@@ -236,31 +268,50 @@ VxrStatus VxrPageStore::Place(const VxrParentFinder& parentOf, VxrHeader& next) 
     }
   }
 
-  std::vector<std::pair<std::uint32_t, std::uint32_t>> moves;
-  std::uint32_t start = next.zones[0].end;
+  std::uint32_t below = next.zones[0].end;
   for (std::size_t i = 1; i < kVxrZones; ++i) {
-    const auto unit = static_cast<std::int64_t>(i);
-    std::vector<std::uint32_t>& stay = slots[i];
-    std::vector<std::uint32_t> order;
-    std::int64_t gap = std::int64_t{next.zones[i].start} - start;
+    VxrZone& z = next.zones[i];
+    const auto unit = static_cast<std::uint32_t>(i);
+    if (z.start == z.end) z.start = z.end = below;  // an empty zone lies where the one below ends
+    if (z.start < below) {
+      if (below - z.start >= z.end - z.start) {
+        // Wholly in the way: every page moves up, in its order.
+        std::vector<std::uint32_t> pages;
+        for (std::uint32_t r = z.start; r < z.end; r += unit) pages.push_back(placed.At(i, r));
+        z = {below, static_cast<std::uint32_t>(below + pages.size() * unit)};
+        for (std::size_t k = 0; k < pages.size(); ++k) {
+          placed.Put(i, pages[k], static_cast<std::uint32_t>(below + k * unit));
+        }
+      }
+      while (z.start < below) {  // its first pages move to its end
+        placed.Put(i, placed.At(i, z.start), z.end);
+        z.start += unit;
+        z.end += unit;
+      }
+    }
     std::size_t joined = 0;
-    for (; gap >= unit && joined < joining[i].size(); gap -= unit) order.push_back(joining[i][joined++]);
-    const auto whole = static_cast<std::size_t>((gap < 0 ? -gap : gap) / unit);
-    if (gap > 0 && gap % unit == 0 && whole <= stay.size()) {
-      order.insert(order.end(), stay.end() - static_cast<std::ptrdiff_t>(whole), stay.end());
-      stay.resize(stay.size() - whole);
-    } else if (gap < 0 && gap % unit == 0 && whole <= stay.size()) {
-      std::rotate(stay.begin(), stay.begin() + static_cast<std::ptrdiff_t>(whole), stay.end());
+    for (; z.start - below >= unit && joined < joining[i].size(); ++joined) {  // the zone grows downwards
+      z.start -= unit;
+      placed.Put(i, joining[i][joined], z.start);
     }
-    order.insert(order.end(), stay.begin(), stay.end());
-    order.insert(order.end(), joining[i].begin() + static_cast<std::ptrdiff_t>(joined), joining[i].end());
-    for (std::size_t k = 0; k < order.size(); ++k) {
-      const auto home = static_cast<std::uint32_t>(start + k * i);
-      if (order[k] != home) moves.emplace_back(order[k], home);
+    while (z.start - below >= unit && z.end > z.start) {  // its last pages close the gap below it
+      z.end -= unit;
+      z.start -= unit;
+      placed.Put(i, placed.At(i, z.end), z.start);
     }
-    next.zones[i] = {start, static_cast<std::uint32_t>(start + order.size() * i)};
-    start = next.zones[i].end;
+    if (z.start == z.end) z.start = z.end = below;
+    for (; joined < joining[i].size(); ++joined) {
+      placed.Put(i, joining[i][joined], z.end);
+      z.end += unit;
+    }
+    below = z.end;
   }
+
+  std::vector<std::pair<std::uint32_t, std::uint32_t>> moves;
+  for (const auto& [page, place] : placed.Moved()) {
+    if (page != place) moves.emplace_back(page, place);
+  }
+  std::sort(moves.begin(), moves.end());
 
   // Find every parent while the tree still has its old references, then
   // change them all at once.
@@ -290,12 +341,20 @@ VxrStatus VxrPageStore::Place(const VxrParentFinder& parentOf, VxrHeader& next) 
       next.root = r.home;
       continue;
     }
-    VxrPageCache::Entry* holder = cache_.Find(r.parent);
-    holder->page.children[r.index] = r.home;
-    holder->dirty = true;
+    cache_.Find(r.parent)->page.children[r.index] = r.home;
+    cache_.SetDirty(r.parent);
+    encoded_.erase(r.parent);  // its child references changed, not its size
   }
   cache_.Rekey(moves);
-  for (const auto& [from, to] : moves) MarkDirty(to);
+  std::unordered_map<std::uint32_t, std::string> rekeyed;
+  for (const auto& [from, to] : moves) {
+    cache_.SetDirty(to);
+    if (auto it = encoded_.find(from); it != encoded_.end()) {
+      rekeyed[to] = std::move(it->second);
+      encoded_.erase(it);
+    }
+  }
+  for (auto& [to, bytes] : rekeyed) encoded_[to] = std::move(bytes);
   return {};
 }
 
@@ -303,8 +362,10 @@ VxrStatus VxrPageStore::Write(const VxrParentFinder& parentOf) {
   if (!HasChanges()) return {};
   if (!writable_) return FromCode(ErrorCode::AccessDenied);
   VxrHeader next = header_;
+  encoded_.clear();
   VxrStatus status = Place(parentOf, next);
   if (status.Ok()) status = WritePhases(committed_, next);
+  encoded_.clear();
   if (status.Ok()) return status;
   (void)Discard();  // read the file again as the failure left it
   return status;
@@ -334,7 +395,13 @@ VxrStatus VxrPageStore::WritePhases(const VxrHeader& before, VxrHeader next) {
   std::vector<Encoded> pages;
   for (const std::uint32_t r : cache_.DirtyReferences()) {
     const std::uint64_t home = VxrPageOffset(r);
-    std::string bytes = EncodeVxrPage(cache_.Find(r)->page, static_cast<std::uint32_t>(home));
+    std::string bytes;
+    if (auto it = encoded_.find(r); it != encoded_.end()) {
+      bytes = std::move(it->second);
+      VxrSetPageHome(bytes, static_cast<std::uint32_t>(home));
+    } else {
+      bytes = EncodeVxrPage(cache_.Find(r)->page, static_cast<std::uint32_t>(home));
+    }
     bytes.resize(VxrUnits(bytes.size()) * kVxrUnit, '\0');
     pages.push_back({home, std::move(bytes)});
   }

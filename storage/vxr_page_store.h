@@ -12,9 +12,12 @@
 //   - a page whose size class changed leaves its zone and joins its new one;
 //   - a page joining a zone takes the place just below it when the gap below
 //     is at least i units (the zone grows downwards), else the end of it;
-//   - the zones are then closed up: a zone moved down by whole pages moves
-//     its last pages to its front, a zone moved up by whole pages moves its
-//     first pages to its end, otherwise all of its pages move.
+//   - a zone in the way of the one below moves its first pages to its end;
+//   - the gaps are then closed by whole pages: a zone with a gap of one of
+//     its pages or more below it moves its last pages to its front. A gap
+//     narrower than one page of the zone stays: closing it would move every
+//     page of the zone.
+// So a write moves about as many pages as it changes.
 // Moving a page changes the reference its parent holds (found through the
 // ParentFinder the tree gives) or the header's root.
 //
@@ -40,6 +43,8 @@
 #include <map>
 #include <memory>
 #include <optional>
+#include <string>
+#include <unordered_map>
 
 #include "storage/os_file.h"
 #include "storage/vxr_header.h"
@@ -79,7 +84,7 @@ class VxrPageStore {
   // Frees a page of the tree.
   void Free(std::uint32_t reference);
 
-  bool HasChanges() const { return !freed_.empty() || !cache_.DirtyReferences().empty() || headerChanged_; }
+  bool HasChanges() const { return !freed_.empty() || cache_.HasDirty() || headerChanged_; }
   // Marks the header changed (a new last issued number), so Write writes it.
   void MarkHeaderChanged() { headerChanged_ = true; }
 
@@ -95,7 +100,7 @@ class VxrPageStore {
 
   void Trim() { cache_.Trim(); }
   std::size_t CachedPages() const { return cache_.Size(); }
-  std::size_t DirtyPages() const { return cache_.DirtyReferences().size(); }
+  std::size_t DirtyPages() const { return cache_.DirtyCount(); }
 
  private:
   VxrPageStore(std::unique_ptr<OsFile> file, bool writable) : file_(std::move(file)), writable_(writable) {}
@@ -118,6 +123,9 @@ class VxrPageStore {
   std::vector<std::uint32_t> freed_;
   std::uint32_t nextNew_ = kVxrNewPage;
   std::map<std::uint64_t, std::uint64_t> shadowOf_;  // home offset -> newest shadow copy
+  // During Write: the pages' stored bytes as Place encoded them (home not
+  // yet set), so that each page is encoded once.
+  std::unordered_map<std::uint32_t, std::string> encoded_;
 };
 
 }  // namespace zelvo

@@ -2,9 +2,12 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <limits>
+#include <memory>
 #include <string>
 #include <vector>
 
@@ -12,6 +15,7 @@
 #include "storage/error_state.h"
 #include "storage/faulty_file_system.h"
 #include "storage/file_operations.h"
+#include "storage/vxr_check.h"
 #include "storage/vxr_file_name.h"
 
 namespace zelvo {
@@ -30,6 +34,9 @@ ZELVO_DECLARE_FIELDS(Renamed, REN, TEST_RENAMED_FIELDS);
 
 constexpr KeyDeclaration kPersonKeys[] = {{"NUM_KEY", "PER:num_key", kKeyPrimary | kKeyOpt, {{"NUM"}}},
                                           {"FAM_KEY", "", kKeyDup | kKeyNoCase, {{"FAM"}}}};
+constexpr KeyDeclaration kDynamicKeys[] = {{"NUM_KEY", "", kKeyPrimary | kKeyOpt, {{"NUM"}}},
+                                           {"FAM_KEY", "", kKeyDup | kKeyNoCase, {{"FAM"}}},
+                                           {"DYN_KEY", "", kKeyDynamic | kKeyNoCase | kKeyOpt, {{"FAM", false}}}};
 constexpr KeyDeclaration kRenamedKeys[] = {{"N_KEY", "", kKeyPrimary | kKeyOpt, {{"NOMER"}}},
                                            {"F_KEY", "", kKeyDup | kKeyNoCase, {{"FAMILY"}}}};
 
@@ -460,6 +467,454 @@ TEST_F(VxrDriverTest, ReadingInKeyOrder) {
   ASSERT_EQ(Do(file, Op::GETfilekey, byKey), ErrorCode::Ok);
   EXPECT_EQ(Fam(file), "ADDED");
   ASSERT_EQ(Do(file, Op::CLOSE), ErrorCode::Ok);
+}
+
+// A table whose record order and surname order differ, the numbers the
+// records got (record order) kept.
+class VxrReadingTest : public VxrDriverTest {
+ protected:
+  void SetUp() override {
+    VxrDriverTest::SetUp();
+    decl_ = Person();
+    file_ = std::make_unique<File>(decl_);
+    ASSERT_EQ(Do(*file_, Op::CREATE), ErrorCode::Ok);
+    ASSERT_EQ(Open(*file_, AccessMode{0x22}), ErrorCode::Ok);
+    for (const auto& [num, fam] : std::vector<std::pair<int, std::string>>{
+             {1, "SIDOR"}, {2, "IVANOV"}, {3, "PETROV"}, {4, "ANTON"}, {5, "KOZLOV"}}) {
+      Set(*file_, num, fam);
+      ASSERT_EQ(Do(*file_, Op::ADD), ErrorCode::Ok);
+      numbers_.push_back(Number(*file_, Op::POINTERfile));
+    }
+  }
+  void TearDown() override {
+    if (file_->IsOpen()) {
+      EXPECT_EQ(Do(*file_, Op::CLOSE), ErrorCode::Ok);
+    }
+    VxrDriverTest::TearDown();
+  }
+  static OperationArguments Pointer(std::uint64_t pointer) {
+    OperationArguments a;
+    a.pointer = pointer;
+    return a;
+  }
+  static OperationArguments KeyNumbered(std::size_t key) {
+    OperationArguments a;
+    a.key = key;
+    return a;
+  }
+  bool Flag(Op op) {
+    OperationAnswer answer;
+    EXPECT_EQ(PerformFileOperation(*file_, op, {}, answer), ErrorCode::Ok);
+    return answer.flag;
+  }
+  ErrorCode SkipBy(std::int64_t count) {
+    OperationArguments a;
+    a.count = count;
+    return Do(*file_, Op::SKIP, a);
+  }
+  std::string Read(Op op) {
+    if (Do(*file_, op) != ErrorCode::Ok) return "(" + std::to_string(static_cast<int>(RuntimeErrorState().Code())) + ")";
+    return Fam(*file_);
+  }
+
+  FileDeclaration decl_;
+  std::unique_ptr<File> file_;
+  std::vector<std::uint64_t> numbers_;
+};
+
+TEST_F(VxrReadingTest, SkipBofAndEofInRecordOrder) {
+  File& f = *file_;
+  ASSERT_EQ(Do(f, Op::SETfile), ErrorCode::Ok);
+  EXPECT_FALSE(Flag(Op::Eof));
+  EXPECT_FALSE(Flag(Op::BOF));  // from the start PREVIOUS reads the last record
+  EXPECT_EQ(Read(Op::NEXT), "SIDOR");
+  EXPECT_TRUE(Flag(Op::BOF));
+  EXPECT_FALSE(Flag(Op::Eof));
+  ASSERT_EQ(SkipBy(2), ErrorCode::Ok);  // past IVANOV and PETROV, reading neither
+  EXPECT_EQ(Fam(f), "SIDOR");
+  EXPECT_EQ(Do(f, Op::PUT), ErrorCode::RecordNotAvailable);  // SKIP leaves no current record
+  EXPECT_EQ(Read(Op::NEXT), "ANTON");
+  EXPECT_FALSE(Flag(Op::BOF));
+  ASSERT_EQ(SkipBy(-2), ErrorCode::Ok);
+  EXPECT_EQ(Read(Op::PREVIOUS), "SIDOR");
+  ASSERT_EQ(SkipBy(0), ErrorCode::Ok);
+  EXPECT_EQ(Read(Op::NEXT), "IVANOV");
+  EXPECT_EQ(SkipBy(3), ErrorCode::Ok);
+  EXPECT_TRUE(Flag(Op::Eof));  // standing on KOZLOV, the last
+  EXPECT_EQ(SkipBy(1), ErrorCode::RecordNotAvailable);
+  EXPECT_EQ(Do(f, Op::Eof), ErrorCode::RecordNotAvailable);  // the failed SKIP lost the position
+
+  // A loop on EOF reads every record once.
+  std::vector<std::string> seen;
+  ASSERT_EQ(Do(f, Op::SETfile), ErrorCode::Ok);
+  while (!Flag(Op::Eof)) seen.push_back(Read(Op::NEXT));
+  EXPECT_EQ(seen, (std::vector<std::string>{"SIDOR", "IVANOV", "PETROV", "ANTON", "KOZLOV"}));
+  ASSERT_EQ(Do(f, Op::SETfile), ErrorCode::Ok);
+  EXPECT_EQ(SkipBy(std::numeric_limits<std::int64_t>::min()), ErrorCode::RecordNotAvailable);
+  EXPECT_EQ(Number(f, Op::BYTES), f.Record().Size());
+  EXPECT_EQ(Do(f, Op::NOMEMO), ErrorCode::Ok);
+}
+
+TEST_F(VxrReadingTest, SkipBofAndEofInKeyOrder) {
+  File& f = *file_;
+  ASSERT_EQ(Do(f, Op::SETkey, KeyNumbered(2)), ErrorCode::Ok);
+  EXPECT_EQ(Read(Op::NEXT), "ANTON");
+  EXPECT_TRUE(Flag(Op::BOF));
+  ASSERT_EQ(SkipBy(2), ErrorCode::Ok);  // IVANOV, KOZLOV
+  EXPECT_EQ(Read(Op::NEXT), "PETROV");
+  EXPECT_FALSE(Flag(Op::Eof));
+  EXPECT_EQ(Read(Op::NEXT), "SIDOR");
+  EXPECT_TRUE(Flag(Op::Eof));
+  EXPECT_EQ(Read(Op::PREVIOUS), "PETROV");
+  ASSERT_EQ(SkipBy(-3), ErrorCode::Ok);
+  EXPECT_TRUE(Flag(Op::BOF));  // on ANTON
+  EXPECT_EQ(SkipBy(-1), ErrorCode::RecordNotAvailable);
+}
+
+TEST_F(VxrReadingTest, PositionsByPointerAndByKeyInRecordOrder) {
+  File& f = *file_;
+  struct Case {
+    const char* what;
+    Op set;
+    std::uint64_t pointer;
+    std::string fam;  // in the record buffer, for SETfilekey
+    std::string next, previous;
+  };
+  const std::uint64_t third = numbers_[2];
+  const Case cases[] = {
+      {"pointer of a record", Op::SETfileptr, third, "", "PETROV", "PETROV"},
+      {"pointer past every record", Op::SETfileptr, 0xFFFFFFFFu, "", "(33)", "KOZLOV"},
+      {"pointer 0", Op::SETfileptr, 0, "", "SIDOR", "(33)"},
+      {"key value present", Op::SETfilekey, 0, "IVANOV", "IVANOV", "IVANOV"},
+      {"key value between", Op::SETfilekey, 0, "J", "KOZLOV", "KOZLOV"},
+      {"key value above all", Op::SETfilekey, 0, "ZZZ", "(33)", "KOZLOV"},
+  };
+  for (const Case& c : cases) {
+    for (const Op direction : {Op::NEXT, Op::PREVIOUS}) {
+      OperationArguments a = Pointer(c.pointer);
+      a.key = 2;
+      Set(f, 0, c.fam);
+      ASSERT_EQ(Do(f, c.set, a), ErrorCode::Ok) << c.what;
+      EXPECT_EQ(Read(direction), direction == Op::NEXT ? c.next : c.previous) << c.what;
+    }
+  }
+  // Record order goes on from there.
+  ASSERT_EQ(Do(f, Op::SETfileptr, Pointer(third)), ErrorCode::Ok);
+  EXPECT_EQ(Read(Op::NEXT), "PETROV");
+  EXPECT_EQ(Read(Op::NEXT), "ANTON");
+  EXPECT_EQ(Do(f, Op::SETfileptr, Pointer(std::uint64_t{1} << 32)), ErrorCode::RecordNotFound);
+  EXPECT_EQ(Number(f, Op::RECORDSfile), 5u);
+}
+
+TEST_F(VxrReadingTest, PutByPointerKeepsTheKeys) {
+  File& f = *file_;
+  OperationArguments byName = KeyNumbered(2);
+  Set(f, 2, "IVANOF");
+  ASSERT_EQ(Do(f, Op::PUTfileptr, Pointer(numbers_[1])), ErrorCode::Ok);
+  ASSERT_EQ(Do(f, Op::GETfilekey, byName), ErrorCode::Ok);  // found under the new surname
+  EXPECT_EQ(Number(f, Op::POINTERfile), numbers_[1]);
+  Set(f, 0, "IVANOV");
+  EXPECT_EQ(Do(f, Op::GETfilekey, byName), ErrorCode::RecordNotFound);  // the old entry went
+
+  Set(f, 1, "X");  // SIDOR's number on IVANOF's record
+  EXPECT_EQ(Do(f, Op::PUTfileptr, Pointer(numbers_[1])), ErrorCode::CreatesDuplicateKey);
+  EXPECT_EQ(Do(f, Op::PUTfileptr, Pointer(numbers_.back() + 10)), ErrorCode::RecordNotFound);
+  EXPECT_EQ(Do(f, Op::PUTfileptr, Pointer(0)), ErrorCode::RecordNotFound);
+  EXPECT_EQ(ReadAll(f), (std::vector<std::string>{"SIDOR", "IVANOF", "PETROV", "ANTON", "KOZLOV"}));
+}
+
+TEST_F(VxrReadingTest, SavedStatesPutBackThePositionAndItsFlags) {
+  File& f = *file_;
+  ASSERT_EQ(Do(f, Op::SETkey, KeyNumbered(2)), ErrorCode::Ok);
+  EXPECT_EQ(Read(Op::NEXT), "ANTON");
+  EXPECT_EQ(Read(Op::NEXT), "IVANOV");
+  const std::uint64_t saved = Number(f, Op::GETSTATE);
+  ASSERT_EQ(Do(f, Op::SETfile), ErrorCode::Ok);  // another order, then lost altogether
+  while (Do(f, Op::NEXT) == ErrorCode::Ok) {
+  }
+  ASSERT_EQ(Do(f, Op::STREAM), ErrorCode::Ok);
+  ASSERT_EQ(f.State() & (kCurrentRecord | kPositioned), 0);
+
+  OperationArguments restore;
+  restore.state = saved;
+  ASSERT_EQ(Do(f, Op::RESTORESTATE, restore), ErrorCode::Ok);
+  EXPECT_EQ(f.State() & (kCurrentRecord | kPositioned), kCurrentRecord | kPositioned);
+  EXPECT_NE(f.State() & kStreaming, 0);  // what the state does not hold stays as it is
+  EXPECT_EQ(Number(f, Op::POINTERfile), numbers_[1]);
+  EXPECT_EQ(Read(Op::NEXT), "KOZLOV");  // in key order from IVANOV
+  ASSERT_EQ(Do(f, Op::RESTORESTATE, restore), ErrorCode::Ok);  // kept until freed
+  EXPECT_EQ(Read(Op::NEXT), "KOZLOV");
+  ASSERT_EQ(Do(f, Op::FREESTATE, restore), ErrorCode::Ok);
+  EXPECT_EQ(Do(f, Op::RESTORESTATE, restore), ErrorCode::RecordNotFound);
+
+  const std::uint64_t again = Number(f, Op::GETSTATE);
+  EXPECT_NE(again, saved);
+  ASSERT_EQ(Do(f, Op::CLOSE), ErrorCode::Ok);
+  ASSERT_EQ(Open(f), ErrorCode::Ok);
+  restore.state = again;
+  EXPECT_EQ(Do(f, Op::RESTORESTATE, restore), ErrorCode::RecordNotFound);  // gone with the close
+}
+
+TEST_F(VxrReadingTest, PropertiesOfTheFileAndItsKeys) {
+  File& f = *file_;
+  auto property = [&](Op op, std::size_t key, std::string text) {
+    OperationArguments a;
+    a.key = key;
+    a.text = std::move(text);
+    OperationAnswer answer;
+    const ErrorCode code = PerformFileOperation(f, op, a, answer);
+    return Failed(code) ? "(" + std::to_string(static_cast<int>(code)) + ")" : answer.text;
+  };
+  struct Case {
+    Op op;
+    std::size_t key;
+    std::string text, answer;
+  };
+  const Case cases[] = {
+      {Op::GET_PROPERTY, 0, "FLAGS", "0"},
+      {Op::SET_PROPERTY, 0, "FLAGS=5", "5"},
+      {Op::GET_PROPERTY, 0, "FLAGS=9", "5"},  // reading sets nothing
+      {Op::GET_PROPERTY, 0, "FULLBUILD", "OFF"},
+      {Op::GET_PROPERTY, 0, "NOSUCH", ""},
+      {Op::GET_PROPERTY, 0, "PNM=A", "UNNAMED"},
+      {Op::GETPROPERTYkey, 1, "NAME", "NUM_KEY"},
+      {Op::GETPROPERTYkey, 1, "label", "PER:num_key"},
+      {Op::GETPROPERTYkey, 1, "PRIMARY", "1"},
+      {Op::GETPROPERTYkey, 1, "DUP", "0"},
+      {Op::GETPROPERTYkey, 2, "DUP", "1"},
+      {Op::GETPROPERTYkey, 2, "NOCASE", "1"},
+      {Op::GETPROPERTYkey, 2, "OPT", "0"},
+      {Op::GETPROPERTYkey, 2, "COMPONENTS", "1"},
+      {Op::GETPROPERTYkey, 2, "BUILT", "1"},
+      {Op::GETPROPERTYkey, 2, "NOSUCH", ""},
+      {Op::SETPROPERTYkey, 2, "DUP=0", "1"},  // no key property can be changed
+      {Op::GETPROPERTYkey, 2, "DUP", "1"},
+      {Op::GETPROPERTYkey, 3, "NAME", "(38)"},
+  };
+  for (const Case& c : cases) EXPECT_EQ(property(c.op, c.key, c.text), c.answer) << c.text;
+}
+
+// PACK counts the records and builds every key anew, and leaves a file
+// that checks sound; a closed FILE is opened for it.
+TEST_F(VxrReadingTest, PackMakesKeysAndCountsWhole) {
+  File& f = *file_;
+  ASSERT_EQ(Do(f, Op::STREAM), ErrorCode::Ok);
+  for (int i = 6; i <= 300; ++i) {
+    Set(f, i, "N" + std::to_string(i % 37));
+    ASSERT_EQ(Do(f, i % 3 == 0 ? Op::APPEND : Op::ADD), ErrorCode::Ok);
+    if (i % 7 == 0) {
+      ASSERT_EQ(Do(f, Op::DELETE), ErrorCode::Ok);
+    }
+  }
+  ASSERT_EQ(Do(f, Op::FLUSH), ErrorCode::Ok);
+  OperationArguments byNumber = KeyNumbered(1);
+  Set(f, 9, "");
+  EXPECT_EQ(Do(f, Op::GETfilekey, byNumber), ErrorCode::RecordNotFound);  // appended: not in the key yet
+  EXPECT_EQ(Do(f, Op::NEXT), ErrorCode::RecordNotAvailable);
+  ASSERT_EQ(Do(f, Op::SETfile), ErrorCode::Ok);
+  ASSERT_EQ(Do(f, Op::NEXT), ErrorCode::Ok);
+  ASSERT_EQ(Do(f, Op::PACK), ErrorCode::Ok);
+  EXPECT_EQ(Do(f, Op::PUT), ErrorCode::RecordNotAvailable);  // PACK leaves no current record, no position
+  EXPECT_EQ(Do(f, Op::NEXT), ErrorCode::RecordNotAvailable);
+
+  const std::uint64_t records = Number(f, Op::RECORDSfile);
+  EXPECT_EQ(records, 5u + 295u - 42u);
+  OperationAnswer count;
+  for (std::size_t key : {1u, 2u}) {
+    ASSERT_EQ(PerformFileOperation(f, Op::RECORDSkey, KeyNumbered(key), count), ErrorCode::Ok);
+    EXPECT_EQ(count.number, records) << key;
+  }
+  Set(f, 9, "");
+  ASSERT_EQ(Do(f, Op::GETfilekey, byNumber), ErrorCode::Ok);
+  EXPECT_EQ(Fam(f), "N9");
+  ASSERT_EQ(Do(f, Op::CLOSE), ErrorCode::Ok);
+  ASSERT_EQ(Do(f, Op::PACK), ErrorCode::Ok);  // closed: opened for it and closed again
+  EXPECT_FALSE(f.IsOpen());
+  const VxrCheckReport report = CheckVxrPath(Path());
+  for (const VxrFinding& finding : report.findings) ADD_FAILURE() << finding.location << ": " << finding.text;
+  EXPECT_TRUE(report.Sound());
+
+  ASSERT_EQ(Open(f, kReadWrite), ErrorCode::Ok);  // others may write: PACK needs them kept out
+  EXPECT_EQ(Do(f, Op::PACK), ErrorCode::ExclusiveAccessRequired);
+}
+
+// A BUILD given progress events reports its percent while state B refuses
+// what the events try on the FILE; a cancel or a CLOSE from an event stops
+// it, leaving the keys as they were written last.
+TEST_F(VxrReadingTest, BuildWithProgressEvents) {
+  File& f = *file_;
+  auto appendSome = [&](int from) {
+    for (int i = from; i < from + 40; ++i) {
+      Set(f, i, "A" + std::to_string(i));
+      ASSERT_EQ(Do(f, Op::APPEND), ErrorCode::Ok);
+    }
+  };
+  auto built = [&](std::size_t key) {
+    OperationArguments a = KeyNumbered(key);
+    a.text = "BUILT";
+    OperationAnswer answer;
+    EXPECT_EQ(PerformFileOperation(f, Op::GETPROPERTYkey, a, answer), ErrorCode::Ok);
+    return answer.text == "1";
+  };
+  appendSome(100);
+  ASSERT_FALSE(built(1));
+
+  std::vector<int> percents;
+  std::vector<ErrorCode> meanwhile;
+  OperationArguments build;
+  build.progress = [&](int percent) {
+    percents.push_back(percent);
+    if (percents.size() == 1) {
+      EXPECT_NE(f.State() & kBuildRunning, 0);
+      meanwhile.push_back(Do(f, Op::RECORDSfile));
+      meanwhile.push_back(Do(f, Op::ADD));
+      OperationArguments flags;
+      flags.text = "FLAGS";
+      meanwhile.push_back(Do(f, Op::GET_PROPERTY, flags));
+    }
+    return true;
+  };
+  ASSERT_EQ(Do(f, Op::BUILDfile, build), ErrorCode::Ok);
+  EXPECT_EQ(meanwhile, (std::vector<ErrorCode>{ErrorCode::BuildInProgress, ErrorCode::BuildInProgress, ErrorCode::Ok}));
+  ASSERT_FALSE(percents.empty());
+  EXPECT_TRUE(std::is_sorted(percents.begin(), percents.end()));
+  EXPECT_EQ(percents.back(), 100);
+  EXPECT_EQ(f.State() & kBuildRunning, 0);
+  EXPECT_TRUE(built(1) && built(2));
+
+  // Cancelled: nothing of the build was written, the keys stay to be built;
+  // what streaming had put off before the build is kept.
+  appendSome(200);
+  ASSERT_EQ(Do(f, Op::STREAM), ErrorCode::Ok);
+  Set(f, 300, "STREAM");
+  ASSERT_EQ(Do(f, Op::ADD), ErrorCode::Ok);
+  build.progress = [](int percent) { return percent < 30; };
+  EXPECT_EQ(Do(f, Op::BUILDfile, build), ErrorCode::BuildCancelled);
+  ASSERT_EQ(Do(f, Op::FLUSH), ErrorCode::Ok);
+  const std::string before = Bytes();
+  EXPECT_EQ(ReadAll(f).back(), "STREAM");
+  EXPECT_FALSE(built(1));
+  Set(f, 210, "");
+  EXPECT_EQ(Do(f, Op::GETfilekey, KeyNumbered(1)), ErrorCode::RecordNotFound);
+
+  // Closed from an event: the build stops and the FILE is closed.
+  build.progress = [&](int) { return Do(f, Op::CLOSE) == ErrorCode::Ok; };
+  EXPECT_EQ(Do(f, Op::BUILDkey, [&] { OperationArguments a = build; a.key = 1; return a; }()), ErrorCode::BuildCancelled);
+  EXPECT_FALSE(f.IsOpen());
+  EXPECT_EQ(Do(f, Op::NEXT), ErrorCode::FileNotOpen);
+  EXPECT_EQ(Bytes(), before);
+
+  ASSERT_EQ(Open(f, AccessMode{0x22}), ErrorCode::Ok);
+  ASSERT_EQ(Do(f, Op::BUILDfile), ErrorCode::Ok);  // without events it goes to the end
+  EXPECT_TRUE(built(1) && built(2));
+  Set(f, 210, "");
+  ASSERT_EQ(Do(f, Op::GETfilekey, KeyNumbered(1)), ErrorCode::Ok);
+  EXPECT_EQ(Fam(f), "A210");
+  EXPECT_TRUE(CheckVxrPath(Path()).Sound());
+}
+
+// A dynamic key is built for the FILE from the records as they are, kept
+// until it closes, and never written to the file.
+TEST_F(VxrDriverTest, DynamicKeysAreBuiltOnDemand) {
+  const FileDeclaration decl = Declare(kPersonFields, kDynamicKeys);
+  File f(decl);
+  ASSERT_EQ(Do(f, Op::CREATE), ErrorCode::Ok);
+  ASSERT_EQ(Open(f, AccessMode{0x22}), ErrorCode::Ok);
+  for (const auto& [num, fam] : std::vector<std::pair<int, std::string>>{
+           {1, "SIDOR"}, {2, "IVANOV"}, {3, "PETROV"}, {4, "ANTON"}, {5, ""}}) {
+    Set(f, num, fam);
+    ASSERT_EQ(Do(f, Op::ADD), ErrorCode::Ok);
+  }
+  OperationArguments dynamic;
+  dynamic.key = 3;
+  auto walk = [&] {
+    std::vector<std::string> out;
+    EXPECT_EQ(Do(f, Op::SETkey, dynamic), ErrorCode::Ok);
+    while (Do(f, Op::NEXT) == ErrorCode::Ok) out.push_back(Fam(f));
+    return out;
+  };
+  EXPECT_EQ(Do(f, Op::SETkey, dynamic), ErrorCode::KeyFileMustBeRebuilt);
+  EXPECT_EQ(Do(f, Op::RECORDSkey, dynamic), ErrorCode::KeyFileMustBeRebuilt);
+  const std::string before = Bytes();
+  ASSERT_EQ(Do(f, Op::BUILDdyn, dynamic), ErrorCode::Ok);
+  EXPECT_EQ(Bytes(), before);
+  EXPECT_EQ(f.State() & kKeyBuilt, 0);  // on the FILE, K would say inside a view
+  EXPECT_EQ(walk(), (std::vector<std::string>{"SIDOR", "PETROV", "IVANOV", "ANTON"}));  // descending, OPT
+  OperationAnswer count;
+  ASSERT_EQ(PerformFileOperation(f, Op::RECORDSkey, dynamic, count), ErrorCode::Ok);
+  EXPECT_EQ(count.number, 4u);
+  Set(f, 0, "petrov");
+  ASSERT_EQ(Do(f, Op::GETfilekey, dynamic), ErrorCode::Ok);  // NOCASE
+  EXPECT_EQ(PER.NUM.Get(f.Record()), 3);
+
+  // Changes since the build do not reach it; a deleted record is passed over.
+  OperationArguments byName;
+  byName.key = 2;
+  Set(f, 0, "IVANOV");
+  ASSERT_EQ(Do(f, Op::GETfilekey, byName), ErrorCode::Ok);
+  ASSERT_EQ(Do(f, Op::DELETE), ErrorCode::Ok);
+  Set(f, 6, "BORIS");
+  ASSERT_EQ(Do(f, Op::ADD), ErrorCode::Ok);
+  EXPECT_EQ(walk(), (std::vector<std::string>{"SIDOR", "PETROV", "ANTON"}));
+  ASSERT_EQ(Do(f, Op::BUILDdyn, dynamic), ErrorCode::Ok);
+  EXPECT_EQ(walk(), (std::vector<std::string>{"SIDOR", "PETROV", "BORIS", "ANTON"}));
+
+  // A value twice in a key without DUP: the key stays as it was built.
+  Set(f, 7, "sidor");
+  ASSERT_EQ(Do(f, Op::ADD), ErrorCode::Ok);
+  EXPECT_EQ(Do(f, Op::BUILDdyn, dynamic), ErrorCode::CreatesDuplicateKey);
+  EXPECT_EQ(walk(), (std::vector<std::string>{"SIDOR", "PETROV", "BORIS", "ANTON"}));
+  OperationArguments stored;
+  stored.key = 1;
+  EXPECT_EQ(Do(f, Op::BUILDdyn, stored), ErrorCode::InvalidKeyFile);
+
+  ASSERT_EQ(Do(f, Op::CLOSE), ErrorCode::Ok);
+  ASSERT_EQ(Open(f), ErrorCode::Ok);
+  EXPECT_EQ(Do(f, Op::SETkey, dynamic), ErrorCode::KeyFileMustBeRebuilt);  // gone with the close
+  ASSERT_EQ(Do(f, Op::CLOSE), ErrorCode::Ok);
+  const VxrCheckReport report = CheckVxrPath(Path());
+  for (const VxrFinding& finding : report.findings) ADD_FAILURE() << finding.location << ": " << finding.text;
+}
+
+// A PACK that meets a failed write at any point leaves a file that opens,
+// checks sound and holds every record.
+TEST_F(VxrDriverTest, FailedPackAtEveryWriteLeavesASoundFile) {
+  const FileDeclaration decl = Person();
+  {
+    File file(decl);
+    ASSERT_EQ(Do(file, Op::CREATE), ErrorCode::Ok);
+    ASSERT_EQ(Open(file, AccessMode{0x22}), ErrorCode::Ok);
+    ASSERT_EQ(Do(file, Op::STREAM), ErrorCode::Ok);
+    for (int i = 1; i <= 60; ++i) {
+      Set(file, i, "N" + std::to_string(i % 9));
+      ASSERT_EQ(Do(file, i > 40 ? Op::APPEND : Op::ADD), ErrorCode::Ok);
+    }
+    ASSERT_EQ(Do(file, Op::CLOSE), ErrorCode::Ok);
+  }
+  const std::string saved = Bytes();
+  for (const VxrFinding& f : CheckVxrPath(Path()).findings) ADD_FAILURE() << "appended: " << f.location << ": " << f.text;
+  for (std::uint64_t failAt = 1;; ++failAt) {
+    std::ofstream(Path(), std::ios::binary | std::ios::trunc) << saved;
+    FaultyFileSystem faulty;
+    faulty.plan.failWrite = failAt;
+    faulty.plan.shortWriteBytes = 5;
+    SetFileSystem(&faulty);
+    File file(decl);
+    ASSERT_EQ(Open(file, AccessMode{0x22}), ErrorCode::Ok);
+    const ErrorCode packed = Do(file, Op::PACK);
+    (void)Do(file, Op::CLOSE);
+    SetFileSystem(nullptr);
+    const bool failed = faulty.WritesSeen() >= failAt;
+    EXPECT_EQ(Failed(packed), failed) << failAt;
+
+    File check(decl);
+    ASSERT_EQ(Open(check), ErrorCode::Ok) << failAt;
+    EXPECT_EQ(ReadAll(check).size(), 60u) << failAt;
+    ASSERT_EQ(Do(check, Op::CLOSE), ErrorCode::Ok);
+    const VxrCheckReport report = CheckVxrPath(Path());
+    for (const VxrFinding& f : report.findings) ADD_FAILURE() << failAt << " " << f.location << ": " << f.text;
+    if (!failed) break;
+  }
 }
 
 TEST(VxrFileName, SplitsTableAndAddsTheExtension) {

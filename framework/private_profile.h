@@ -1,0 +1,35 @@
+// PrivateProfile: a private profile file — "[section]" lines followed by
+// "key=value" lines — read and written one entry at a time, as the INI store
+// uses it. Section and key names compare without regard to (Latin) case;
+// values are kept as their bytes (CP1251), blanks at their ends dropped.
+//
+// Every Read and Write goes to the file itself, so two stores on one file see
+// each other's changes. A write rewrites the file through a temporary file
+// and a rename, so an interrupted write leaves the old file whole; it
+// creates the file, the section or the key as needed, and keeps every other
+// line as it was. A path without a folder is placed beside the Windows
+// profile ($XDG_CONFIG_HOME/zelvo/, runtime/windows_profile.h); a path with
+// one is used as it stands.
+//
+//     WriteProfileEntry("zelvo5.INI", "Main", "Maximize", "No");
+//     ReadProfileEntry("zelvo5.INI", "MAIN", "maximize") == "No"
+//
+// Stateless; calls on one file are not synchronised (the run token orders them).
+#pragma once
+
+#include <optional>
+#include <string>
+#include <string_view>
+
+namespace zelvo {
+
+std::string ProfileFilePath(std::string_view name);
+
+// nullopt when the file, the section or the key is absent.
+std::optional<std::string> ReadProfileEntry(std::string_view name, std::string_view section,
+                                            std::string_view key);
+// false when the file could not be written (the caller may ignore it).
+bool WriteProfileEntry(std::string_view name, std::string_view section, std::string_view key,
+                       std::string_view value);
+
+}  // namespace zelvo
