@@ -24,13 +24,13 @@ void Check(bool ok) {
 ZELVO_DECLARE_FIELDS(FuzzPay, FPAY, FUZZ_PAY_FIELDS);
 
 struct Fixture {
-  Fixture() : record(zelvo::kFuzzPayFields) {
+  Fixture() : record(kFuzzPayFields) {
     record.Clear();
     (void)FPAY.NUM.Set(record, 12);
     (void)FPAY.DATA.Set(record, zelvo::Date(3, 15, 2004));
     (void)FPAY.FAM.Set(record, "Ivanov");
     bindings.BindRecord("NBA", record);
-    const zelvo::FieldDeclaration& date = zelvo::kFuzzPayFields[1];
+    const zelvo::FieldDeclaration& date = kFuzzPayFields[1];
     bindings.Bind("dat", date, record.Bytes().data() + date.offset);
     for (const char* name : {"GETINI", "PATH", "LONGPATH", "SHORTPATH", "CLOCK", "RANDOM", "TODAY"})
       bindings.BindCallable(name, [](std::span<const std::string_view> args) {
