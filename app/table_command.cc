@@ -17,6 +17,8 @@
 #include "framework/error_reporter.h"
 #include "platform/command_line_message_box.h"
 #include "runtime/cp1251.h"
+#include "runtime/windows_profile.h"
+#include "storage/drive_folders.h"
 #include "storage/error_state.h"
 #include "storage/file.h"
 #include "storage/file_operations.h"
@@ -50,7 +52,10 @@ table's default (BAS:KTU 1, SDE:P "Нет"). A record the table refuses (a value
 outside its list, a duplicate key) shows the program's message, is named by
 its line and left out; the others are added and the exit status is 1.
 --raw adds through the driver alone and stops at the first refusal.
-SPISOK and PENSTA need the dBase IV driver, which is not available yet.)";
+SPISOK and PENSTA are the pension-fund program's dBase IV tables at
+C:\INP_2004\BASE2004: the drive's folder is the setting C=FOLDER in section
+[Drives] of zelvo5.INI in the data directory. --file PATH names any table file
+instead (a DBF whose columns match the table's declaration).)";
 
 constexpr AccessMode kReadDenyNone{0x40};
 constexpr AccessMode kReadWriteDenyNone{0x42};
@@ -73,18 +78,24 @@ std::string FailureText(ErrorCode code) {
 
 // Null when the table's driver can serve it, else why not.
 std::optional<std::string> DriverProblem(const TableDeclaration& table) {
-  if (table.driver == Driver::DBase4) return "the dBase IV driver is not available yet";
   if (FindFileDriver(table.driver) == nullptr)
     return "no driver serves " + std::string(DriverName(table.driver)) + " files";
   return std::nullopt;
 }
 
+// The table's file: the one named, a fixed drive-letter path as it stands
+// (the driver finds its folder), or the dictionary's name in the data directory.
+std::string TablePath(const TableDeclaration& table, const TableOptions& options) {
+  if (!options.file.empty()) return options.file;
+  if (options.directory.empty() || HasDriveLetter(table.fileName)) return std::string(table.fileName);
+  return options.directory + "/" + std::string(table.fileName);
+}
+
 // A table's FILE, closed when it goes.
 class TableFile {
  public:
-  TableFile(const TableDeclaration& table, const std::string& directory)
-      : path_(directory.empty() ? std::string(table.fileName)
-                                : directory + "/" + std::string(table.fileName)),
+  TableFile(const TableDeclaration& table, const TableOptions& options)
+      : path_(TablePath(table, options)),
         declaration_{.label = table.label,
                      .driver = table.driver,
                      .name = path_,
@@ -99,9 +110,17 @@ class TableFile {
   }
 
   File& file() { return file_; }
-  // "cannot open ...: File Not Found"
+  // "cannot open ...: File Not Found"; a path on a drive letter also says
+  // where it is here, or that no folder stands for its drive.
   std::string Problem(std::string_view doing, ErrorCode code) const {
-    return "cannot " + std::string(doing) + " " + path_ + ": " + FailureText(code);
+    std::string where = path_;
+    if (HasDriveLetter(path_)) {
+      const std::optional<std::string> here = MachinePath(path_);
+      where += here ? " (" + *here + ")"
+                    : " (drive " + path_.substr(0, 2) + " has no folder: set " + path_.substr(0, 1) +
+                          "=FOLDER in section [" + std::string(kDriveFoldersSection) + "] of zelvo5.INI)";
+    }
+    return "cannot " + std::string(doing) + " " + where + ": " + FailureText(code);
   }
 
   ErrorCode Open(AccessMode mode) {
@@ -265,7 +284,7 @@ TableOutcome DumpTable(const TableDeclaration& table, const TableOptions& option
       return Failure("\"" + options.key + "\" is not a key of " + std::string(table.label) + " (" +
                      KeyList(table) + ")");
   }
-  TableFile tableFile(table, options.directory);
+  TableFile tableFile(table, options);
   File& file = tableFile.file();
   if (const ErrorCode code = tableFile.Open(kReadDenyNone); Failed(code))
     return Failure(tableFile.Problem("open", code));
@@ -326,21 +345,17 @@ TableOutcome DumpTable(const TableDeclaration& table, const TableOptions& option
   return outcome;
 }
 
-std::string TablePath(const TableDeclaration& table, const std::string& directory) {
-  return directory.empty() ? std::string(table.fileName) : directory + "/" + std::string(table.fileName);
-}
-
 // Adds the records through the table's manager, as a form adds a new record.
 // The table's messages go to stderr as message boxes; a fatal one (the file
 // cannot be opened or created) ends the command with status 2.
 class ManagedLoad {
  public:
-  ManagedLoad(const TableDeclaration& table, const std::string& directory)
+  ManagedLoad(const TableDeclaration& table, const TableOptions& options)
       : box_(std::cerr),
         reporter_(box_),
         declaration_{.label = table.label,
                      .driver = table.driver,
-                     .name = path_ = TablePath(table, directory),
+                     .name = path_ = TablePath(table, options),
                      .attributes = static_cast<std::uint8_t>(table.create ? kFileCreate : 0),
                      .fields = table.fields,
                      .keys = table.keys},
@@ -369,7 +384,20 @@ class ManagedLoad {
     (void)manager_.PrimeNewRecord();
     std::copy(record.Bytes().begin(), record.Bytes().end(), file_.Record().Bytes().begin());
     std::size_t failing = 0;
-    return manager_.CheckRecord(true, failing) == LevelOk && manager_.AddRecord() == LevelOk;
+    const bool added = manager_.CheckRecord(true, failing) == LevelOk && manager_.AddRecord() == LevelOk;
+    if (!streamAsked_ && file_.IsOpen()) {
+      // A batch: once the manager has opened the file (it opens it at first
+      // use), the writes are put off until Finish.
+      streamAsked_ = true;
+      streaming_ = PerformFileOperation(file_, FileOperation::STREAM) == ErrorCode::Ok;
+    }
+    return added;
+  }
+  // Writes what the batch put off.
+  ErrorCode Finish() {
+    if (!streaming_) return ErrorCode::Ok;
+    streaming_ = false;
+    return PerformFileOperation(file_, FileOperation::FLUSH);
   }
 
  private:
@@ -380,6 +408,8 @@ class ManagedLoad {
   File file_;
   DictionaryTableManager manager_;
   RelationSet set_;
+  bool streamAsked_ = false;
+  bool streaming_ = false;
 };
 
 TableOutcome LoadTable(const TableDeclaration& table, const TableOptions& options, std::string_view input) {
@@ -387,7 +417,7 @@ TableOutcome LoadTable(const TableDeclaration& table, const TableOptions& option
   std::optional<ManagedLoad> managed;
   ParsedInput parsed;
   if (!options.raw) {
-    managed.emplace(table, options.directory);
+    managed.emplace(table, options);
     parsed.start = managed->Primed();
   }
   input = WithoutByteOrderMark(input);
@@ -413,13 +443,19 @@ TableOutcome LoadTable(const TableDeclaration& table, const TableOptions& option
         std::cerr << "zelvo table load: line " << in.line << ": the record was not added\n";
       }
     }
+    if (const ErrorCode flushed = managed->Finish(); Failed(flushed)) {
+      outcome.errors.push_back("writing the records to " + std::string(table.label) +
+                               " failed: " + FailureText(flushed) +
+                               "; the file holds what was written before the failure");
+      return outcome;
+    }
     if (outcome.refused > 0)
       std::cerr << "zelvo table load: " << outcome.records << " records added to " << table.label << ", "
                 << outcome.refused << " refused\n";
     return outcome;
   }
 
-  TableFile tableFile(table, options.directory);
+  TableFile tableFile(table, options);
   File& file = tableFile.file();
   ErrorCode code = tableFile.Open(kReadWriteDenyNone);
   if (code == ErrorCode::FileNotFound && table.create) {
@@ -430,16 +466,31 @@ TableOutcome LoadTable(const TableDeclaration& table, const TableOptions& option
   }
   if (Failed(code)) return Failure(tableFile.Problem("open", code));
 
+  // A batch: the driver may put off its writes (STREAM) until the FLUSH at
+  // the end, which every way out of the loop reaches.
+  const bool streaming = PerformFileOperation(file, FileOperation::STREAM) == ErrorCode::Ok;
   TableOutcome outcome;
+  std::optional<std::string> refused;
   for (const InputRecord& in : parsed.records) {
     std::copy(in.record.Bytes().begin(), in.record.Bytes().end(), file.Record().Bytes().begin());
     if (code = PerformFileOperation(file, FileOperation::ADD); Failed(code)) {
-      outcome.errors.push_back("line " + std::to_string(in.line) + ": " + FailureText(code));
-      outcome.errors.push_back(std::to_string(outcome.records) + " records before it were added to " +
-                               std::string(table.label) + ", none after it");
-      return outcome;
+      refused = "line " + std::to_string(in.line) + ": " + FailureText(code);
+      break;
     }
     ++outcome.records;
+  }
+  if (streaming) {
+    if (const ErrorCode flushed = PerformFileOperation(file, FileOperation::FLUSH); Failed(flushed)) {
+      outcome.errors.push_back("writing the records to " + std::string(table.label) +
+                               " failed: " + FailureText(flushed) +
+                               "; the file holds what was written before the failure");
+      return outcome;
+    }
+  }
+  if (refused) {
+    outcome.errors.push_back(*refused);
+    outcome.errors.push_back(std::to_string(outcome.records) + " records before it were added to " +
+                             std::string(table.label) + ", none after it");
   }
   return outcome;
 }
@@ -453,6 +504,8 @@ TableCommand::TableCommand(CLI::App& parent) : command_(parent.add_subcommand("t
         ->type_name("DIR");
     sub->add_option("--format", format_, "json (JSON lines, the default) or csv")
         ->check(CLI::IsMember({"json", "csv"}, CLI::ignore_case));
+    sub->add_option("--file", tableFile_, "The table's file instead of the dictionary's (a DBF for SPISOK, PENSTA)")
+        ->type_name("PATH");
   };
   dump_ = command_->add_subcommand("dump", "Write every record of TABLE to standard output");
   common(dump_);
@@ -481,6 +534,9 @@ int TableCommand::Run() const {
   options.filter = filter_;
   options.order = order_;
   options.bindings = bindings_;
+  options.file = tableFile_;
+  // The drive folders of the pension-fund tables, from the data directory's settings.
+  LoadDriveFolders(WindowsProfile::Load(directory_.empty() ? "zelvo5.INI" : directory_ + "/zelvo5.INI"));
   options.raw = raw_;
 
   TableOutcome outcome;

@@ -25,8 +25,10 @@
 // goes on and the exit status is 1. With `raw` the records go through the
 // driver's ADD alone, and a refused one stops the load there.
 //
-// The tables of the pension-fund program (SPISOK, PENSTA) need the dBase IV
-// driver, which does not exist yet: both operations refuse them.
+// The tables of the pension-fund program (SPISOK, PENSTA) are dBase IV files
+// at a fixed drive-letter path; the drive's folder comes from zelvo5.INI in
+// the data directory (storage/drive_folders.h). Any table may be given its
+// file by path instead (--file).
 //
 // Uses the process-wide driver registry and runtime error state (registering
 // the indexed record file driver when none is): run token holder only.
@@ -55,6 +57,7 @@ struct TableOptions {
   std::string filter;
   std::string order;
   std::vector<std::string> bindings;
+  std::string file;       // the table's file instead of the dictionary's; empty for that
   bool raw = false;       // load: through the driver's ADD alone, not the table manager
 };
 
@@ -91,6 +94,7 @@ class TableCommand {
   std::string filter_;
   std::string order_;
   std::vector<std::string> bindings_;
+  std::string tableFile_;
   bool raw_ = false;
 };
 

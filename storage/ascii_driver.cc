@@ -7,6 +7,7 @@
 
 #include "storage/ascii_file_state.h"
 #include "storage/driver_options.h"
+#include "storage/file_copy.h"
 #include "storage/file_sharing.h"
 
 namespace zelvo {
@@ -312,32 +313,6 @@ ErrorCode PutAtPointer(AsciiFileState& s, File& file, std::uint64_t pointer, std
 
 // ---- files by name ----------------------------------------------------------
 
-ErrorCode CopyFile(const std::string& from, const std::string& to) {
-  if (to.empty()) return ErrorCode::InvalidFilename;
-  FileSystem& fs = CurrentFileSystem();
-  OpenResult source = fs.Open(from, {.read = true});
-  if (Failed(source.code)) return NameFailure(source.code);
-  OpenResult target = fs.Open(to, {.read = false, .write = true, .create = true, .truncate = true});
-  if (Failed(target.code)) return target.code;
-  Bytes chunk(64 * 1024);
-  std::uint64_t offset = 0;
-  ErrorCode code = ErrorCode::Ok;
-  for (;;) {
-    const ReadResult read = source.file->ReadAt(offset, chunk);
-    if (Failed(read.code)) { code = read.code; break; }
-    if (read.bytes == 0) break;
-    code = target.file->WriteAt(offset, std::span(chunk).first(read.bytes));
-    if (Failed(code)) break;
-    offset += read.bytes;
-  }
-  if (!Failed(code)) code = target.file->Close();
-  if (Failed(code)) {
-    (void)target.file->Close();
-    (void)fs.Remove(to);  // no half copy is left behind
-  }
-  return code;
-}
-
 // ---- open and close ---------------------------------------------------------
 
 ErrorCode Open(File& file, AccessMode mode) {
@@ -389,7 +364,10 @@ ErrorCode ByName(Op op, File& file, const OperationArguments& arguments) {
     case Op::RENAME:
       if (arguments.text.empty()) return ErrorCode::InvalidFilename;
       return NameFailure(fs.Rename(file.Name(), arguments.text));
-    case Op::COPY: return CopyFile(file.Name(), arguments.text);
+    case Op::COPY: {
+      const CopyResult copied = CopyWholeFile(file.Name(), arguments.text);
+      return copied.atSource ? NameFailure(copied.code) : copied.code;
+    }
     default: return ErrorCode::UnsupportedFileDriverFunction;
   }
 }

@@ -4,6 +4,7 @@
 #include <array>
 
 #include "storage/ascii_driver.h"
+#include "storage/dbase_driver.h"
 #include "storage/vxr_driver.h"
 
 namespace zelvo {
@@ -28,6 +29,7 @@ FileDriver* FindFileDriver(Driver kind) {
   switch (kind) {
     case Driver::Ascii: return &AsciiDriver();
     case Driver::Quillset: return &VxrDriver();
+    case Driver::DBase4: return &DbaseDriver();
     default: return nullptr;
   }
 }

@@ -76,7 +76,7 @@ class FileDriver {
 };
 
 // The driver that serves `kind`: one registered for it, else the built-in one
-// (the indexed record file and ASCII drivers), else null.
+// (the indexed record file, dBase and ASCII drivers), else null.
 FileDriver* FindFileDriver(Driver kind);
 // Registers (or, with null, unregisters) the driver of a kind.
 void RegisterFileDriver(Driver kind, FileDriver* driver);

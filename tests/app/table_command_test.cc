@@ -12,6 +12,7 @@
 
 #include "app/record_json.h"
 #include "core/dictionary.h"
+#include "storage/drive_folders.h"
 
 namespace zelvo {
 namespace {
@@ -72,7 +73,7 @@ class TableCommandTest : public testing::Test {
   // The driver's own path: these cases are about the forms and the files.
   TableOptions Options(int dir, TableFormat format = TableFormat::JsonLines, std::string key = {}) const {
     return {.directory = Dir(dir), .format = format, .key = std::move(key), .filter = {}, .order = {},
-            .bindings = {}, .raw = true};
+            .bindings = {}, .file = {}, .raw = true};
   }
   static std::string Dump(const TableDeclaration& table, const TableOptions& options) {
     std::ostringstream out;
@@ -207,14 +208,51 @@ TEST_F(TableCommandTest, MissingFilesAndTablesWithoutADriverAreErrors) {
       << outcome.errors.front();
   EXPECT_TRUE(fs::is_empty(Dir(1)));  // a dump never makes a file
 
+}
+
+// The pension-fund tables at their fixed path: the drive's folder must be
+// set and hold the path's folders; then they load and dump like any table.
+TEST_F(TableCommandTest, ThePensionFundTablesLiveInTheirDriveFolder) {
+  const std::string line = R"({"NOM": 12, "TIP": "Ж", "ST": "2004-01-01", "FN": null, "KOEF": 1.5, "VSDOP3": -12.25})";
   for (const TableDeclaration* table : {FindTable("SPISOK"), FindTable("pensta")}) {
     ASSERT_NE(table, nullptr);
-    outcome = LoadTable(*table, Options(1), "{}\n");
+    const TableOutcome outcome = LoadTable(*table, Options(1), "{}\n");
     ASSERT_FALSE(outcome.ok());
-    EXPECT_EQ(outcome.errors.front(), std::string(table->label) + ": the dBase IV driver is not available yet");
-    EXPECT_FALSE(DumpTable(*table, Options(1), out).ok());
+    EXPECT_EQ(outcome.errors.front(), "cannot open " + std::string(table->fileName) +
+                                          " (drive C: has no folder: set C=FOLDER in section [Drives] of "
+                                          "zelvo5.INI): Path Not Found");
   }
+  SetDriveFolder('C', Dir(1));
+  std::ostringstream out;
+  const TableOutcome missing = DumpTable(kPenstaTable, Options(1), out);
+  ASSERT_FALSE(missing.ok());
+  EXPECT_EQ(missing.errors.front(), "cannot open C:\\INP_2004\\BASE2004\\PENSTA.DBF (" + Dir(1) +
+                                        "/INP_2004/BASE2004/PENSTA.DBF): Path Not Found");
   EXPECT_TRUE(fs::is_empty(Dir(1)));
+
+  fs::create_directories(Dir(1) + "/INP_2004/BASE2004");
+  Load(kPenstaTable, Options(1), line + "\n");
+  const Json record = Json::parse(Dump(kPenstaTable, Options(1)));
+  EXPECT_EQ(record["NOM"], 12);
+  EXPECT_EQ(record["TIP"], "Ж");
+  EXPECT_EQ(record["ST"], "2004-01-01");
+  EXPECT_EQ(record["FN"], nullptr);
+  EXPECT_EQ(record["KOEF"], 1.5);
+  EXPECT_EQ(record["VSDOP3"], -12.25);
+  SetDriveFolder('C', "");
+
+  // Any file by its path.
+  TableOptions elsewhere = Options(2);
+  elsewhere.file = Dir(2) + "/copy.dbf";
+  Load(kPenstaTable, elsewhere, line + "\n" + line + "\n");
+  EXPECT_EQ(Dump(kPenstaTable, elsewhere), Dump(kPenstaTable, elsewhere));
+  std::ostringstream twice;
+  const TableOutcome dumped = DumpTable(kPenstaTable, elsewhere, twice);
+  EXPECT_EQ(dumped.records, 2u);
+  // A number too large for its column is refused by the driver with its line.
+  const TableOutcome tooLarge = LoadTable(kPenstaTable, elsewhere, R"({"KOEF": 10})" "\n");
+  ASSERT_EQ(tooLarge.errors.size(), 2u);
+  EXPECT_EQ(tooLarge.errors[0], "line 1: File System Error: bad data");
 }
 
 }  // namespace
