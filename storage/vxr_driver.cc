@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cctype>
 #include <charconv>
+#include <filesystem>
 #include <map>
 #include <memory>
 #include <vector>
@@ -53,8 +54,13 @@ std::string& TcfPath() {
   return path;
 }
 
+// The key of a file among the process's open files: its absolute path
+// without regard to case, so that a relative name met again after the
+// working directory changed is not taken for another folder's file.
 std::string Folded(std::string_view path) {
-  std::string out(path);
+  std::error_code failed;
+  const std::filesystem::path absolute = std::filesystem::absolute(std::filesystem::path(path), failed);
+  std::string out = failed ? std::string(path) : absolute.lexically_normal().string();
   for (char& c : out) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
   return out;
 }
