@@ -11,6 +11,7 @@
 
 #include "app/calc_command.h"
 #include "app/check_command.h"
+#include "app/eval_command.h"
 #include "app/table_command.h"
 #include "runtime/locale.h"
 #include "runtime/windows_profile.h"
@@ -32,6 +33,7 @@ int main(int argc, char** argv) {
   zelvo::CalcCommand calc(app);
   zelvo::TableCommand table(app);
   zelvo::CheckCommand check(app);
+  zelvo::EvalCommand eval(app);
   CLI11_PARSE(app, argc, argv);
 
   // The data files live in the current directory, as the program has always
@@ -55,6 +57,7 @@ int main(int argc, char** argv) {
   if (calc.Chosen()) return calc.Run();
   if (table.Chosen()) return table.Run();
   if (check.Chosen()) return check.Run();
+  if (eval.Chosen()) return eval.Run();
 
   // The desktop frame and the subcommands arrive with their layers; until the
   // frame exists, starting without a subcommand says what the binary offers.

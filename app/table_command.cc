@@ -8,6 +8,7 @@
 #include <optional>
 #include <sstream>
 
+#include "app/bound_values.h"
 #include "app/csv_text.h"
 #include "app/json_document.h"
 #include "app/record_json.h"
@@ -15,11 +16,13 @@
 #include "core/dictionary_setup.h"
 #include "framework/error_reporter.h"
 #include "platform/command_line_message_box.h"
+#include "runtime/cp1251.h"
 #include "runtime/windows_profile.h"
 #include "storage/drive_folders.h"
 #include "storage/error_state.h"
 #include "storage/file.h"
 #include "storage/file_operations.h"
+#include "storage/view.h"
 
 namespace zelvo {
 namespace {
@@ -30,6 +33,10 @@ constexpr const char* kHelpFooter = R"(
 TABLE is the table's label, in any case: BASA, NBASA, NZELVO, KONST, DNI, ...
   dump TABLE [--key KEY]   writes every record to standard output, in record
                            order or in the order of KEY ("NUM_KEY" or "NBA:NUM_KEY")
+    [--filter EXPR] [--order TEXT] [--bind NAME=VALUE[:TYPE]]...
+                           only the records for which EXPR is true, in the order
+                           of TEXT, fields named with the table's prefix:
+                           --filter "year(NBA:data)=2004" --order "-NBA:FAM"
   load TABLE FILE          adds the records of FILE ("-": standard input)
                            through the table manager; a missing file is created
 Forms (--format): json (default), one object a line, every field by name:
@@ -292,9 +299,38 @@ TableOutcome DumpTable(const TableDeclaration& table, const TableOptions& option
     for (const FieldDeclaration& field : table.fields) names.emplace_back(field.name);
     out << CsvRow(names);
   }
+  // With a filter or an order the records come through a view over the FILE,
+  // its fields bound under the table's prefix beside the bound values.
+  std::optional<View> view;
+  BoundValues values;
+  FilterBindings& bindings = CurrentBindings();
+  bindings.Push();
+  struct PopScope {
+    FilterBindings& b;
+    ~PopScope() { (void)b.Pop(); }
+  } pop{bindings};
+  const std::optional<std::string> filter = Utf8ToCp1251(options.filter);
+  const std::optional<std::string> order = Utf8ToCp1251(options.order);
+  if (!filter || !order) return Failure("--filter or --order holds a character this program cannot hold");
+  if (!filter->empty() || !order->empty()) {
+    for (const std::string& binding : options.bindings)
+      if (auto problem = values.Add(binding)) return Failure("--bind " + *problem);
+    BoundValues::BindProgramVariables(bindings);
+    values.Bind(bindings);
+    view.emplace(ViewDeclaration{.label = table.label, .primary = {&file, table.prefix}, .projection = {},
+                                 .filter = *filter, .order = *order, .joins = {}});
+    // Without an order of its own the view goes on from the key just set.
+    if (!order->empty() || !key)
+      if (const ErrorCode code = view->Perform(FileOperation::SETview); Failed(code))
+        return Failure(tableFile.Problem("read", code));
+  }
   TableOutcome outcome;
   for (;;) {
-    const ErrorCode code = PerformFileOperation(file, FileOperation::NEXT);
+    const ErrorCode code = view ? view->Perform(FileOperation::NEXT) : PerformFileOperation(file, FileOperation::NEXT);
+    if (code == ErrorCode::InvalidExpression || code == ErrorCode::NoBindOnVariable) {
+      outcome.errors.push_back("--filter or --order: " + RuntimeErrorState().Text());
+      break;
+    }
     if (code == ErrorCode::RecordNotAvailable) break;  // the end
     if (Failed(code)) {
       outcome.errors.push_back(tableFile.Problem("read", code) + " after " + std::to_string(outcome.records) +
@@ -474,6 +510,9 @@ TableCommand::TableCommand(CLI::App& parent) : command_(parent.add_subcommand("t
   dump_ = command_->add_subcommand("dump", "Write every record of TABLE to standard output");
   common(dump_);
   dump_->add_option("--key", key_, "Follow this key's order: NUM_KEY or NBA:NUM_KEY")->type_name("KEY");
+  dump_->add_option("--filter", filter_, "Only the records for which EXPR is true")->type_name("EXPR");
+  dump_->add_option("--order", order_, "In this order: \"NBA:FAM, -NBA:DATA\"")->type_name("TEXT");
+  dump_->add_option("--bind", bindings_, "A variable the filter may use")->type_name("NAME=VALUE[:TYPE]");
   load_ = command_->add_subcommand("load", "Add the records of FILE to TABLE");
   common(load_);
   load_->add_option("FILE", file_, "The records; - for standard input")->required();
@@ -492,6 +531,9 @@ int TableCommand::Run() const {
   options.directory = directory_;
   options.format = CLI::detail::to_lower(format_) == "csv" ? TableFormat::Csv : TableFormat::JsonLines;
   options.key = key_;
+  options.filter = filter_;
+  options.order = order_;
+  options.bindings = bindings_;
   options.file = tableFile_;
   // The drive folders of the pension-fund tables, from the data directory's settings.
   LoadDriveFolders(WindowsProfile::Load(directory_.empty() ? "zelvo5.INI" : directory_ + "/zelvo5.INI"));

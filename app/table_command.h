@@ -52,6 +52,11 @@ struct TableOptions {
   std::string directory;  // the data directory; empty for the current one
   TableFormat format = TableFormat::JsonLines;
   std::string key;        // dump: the key whose order is followed; empty for record order
+  // dump through a view (storage/view.h): a filter, an order text, and the
+  // NAME=VALUE[:TYPE] bindings they may use (app/bound_values.h).
+  std::string filter;
+  std::string order;
+  std::vector<std::string> bindings;
   std::string file;       // the table's file instead of the dictionary's; empty for that
   bool raw = false;       // load: through the driver's ADD alone, not the table manager
 };
@@ -86,6 +91,9 @@ class TableCommand {
   std::string directory_;
   std::string format_ = "json";
   std::string key_;
+  std::string filter_;
+  std::string order_;
+  std::vector<std::string> bindings_;
   std::string tableFile_;
   bool raw_ = false;
 };

@@ -131,6 +131,9 @@ constexpr CodeText kTexts[] = {
     {388, "Network Write Fault"},
     {390, "System Component Not Loaded"},
     {391, "Unknown Error"},
+    {800, "Invalid expression for EVALUATE"},
+    {801, "No BIND on variable"},
+    {802, "Mismatched PUSHSCOPE/POPSCOPE"},
 };
 
 }  // namespace

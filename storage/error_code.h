@@ -70,6 +70,10 @@ enum class [[nodiscard]] ErrorCode : std::int32_t {
   BuildCancelled = 93,
   ServerNotFound = 95,
   RemoteObjectNotFound = 96,
+  // Filter expressions.
+  InvalidExpression = 800,
+  NoBindOnVariable = 801,
+  MismatchedScope = 802,
 };
 
 constexpr std::int32_t Number(ErrorCode code) { return static_cast<std::int32_t>(code); }

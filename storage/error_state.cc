@@ -22,6 +22,11 @@ void ErrorState::Set(ErrorCode code) {
   fileErrorText_.clear();
 }
 
+void ErrorState::Set(ErrorCode code, std::string_view appended) {
+  Set(code);
+  if (code != ErrorCode::Ok) text_ = Bounded(text_ + std::string(appended), kMaxText);
+}
+
 void ErrorState::SetFileError(std::string_view fileErrorCode, std::string_view fileErrorText) {
   Set(ErrorCode::FileSystemError);
   fileErrorCode_ = Bounded(fileErrorCode, kMaxFileErrorCode);

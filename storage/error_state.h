@@ -33,6 +33,9 @@ class ErrorState {
 
   // Sets the code and its text and clears the file error; Set(Ok) clears all.
   void Set(ErrorCode code);
+  // The code with words appended to its text: 801 and " (NAME)" for the name
+  // a filter expression found unbound.
+  void Set(ErrorCode code, std::string_view appended);
   // Error 90 with what the driver reports about it.
   void SetFileError(std::string_view fileErrorCode, std::string_view fileErrorText);
   // An operating-system failure: the mapped Windows error + 300.

@@ -90,6 +90,9 @@ class File {
   StateFlags State() const { return state_; }
   bool IsOpen() const { return (state_ & kOpen) != 0; }
   AccessMode Mode() const { return mode_; }
+  // The key the FILE's order follows since its last SET..., RESET... (1-based);
+  // 0 for record order. Views without an order of their own walk it.
+  std::size_t OrderKey() const { return orderKey_; }
 
   // The dBase driver's EXTERRORS option: mapped xBase failures are also shown
   // in the stop box.
@@ -111,6 +114,7 @@ class File {
   RecordBuffer record_;
   StateFlags state_ = 0;
   AccessMode mode_{};
+  std::size_t orderKey_ = 0;
   std::unique_ptr<DriverFileState> driverState_;
   std::optional<TraceSettings> trace_;
 };

@@ -1,6 +1,7 @@
 #include "storage/file_operations.h"
 
 #include <chrono>
+#include <cstdio>
 #include <thread>
 
 #include "storage/driver_result.h"
@@ -40,6 +41,15 @@ void Trace(File& file, Op op, std::size_t key, const ErrorState& state, long hun
   if (settings.details && !file.traceDeclarationWritten) {
     text += TraceDeclaration(file);
     file.traceDeclarationWritten = true;
+  }
+  if (const TraceViewContext* view = TraceView()) {
+    if (settings.details && view->declarationWritten && !*view->declarationWritten) {
+      text += *view->declaration + "\r\n";
+      *view->declarationWritten = true;
+    }
+    char prefix[32];
+    std::snprintf(prefix, sizeof prefix, "VIEW:%lX:", view->id);
+    text += prefix;
   }
   text += TraceLine(op, file, key, TraceThreadNumber(), state, hundredths);
   if (settings.details && !Failed(state.Code()) && TransfersRecord(op))
@@ -109,6 +119,13 @@ ErrorCode FileOperationRunner::Run(File& file, FileOperation op,
   if (code == ErrorCode::Ok && op == Op::UNLOCK && !file.mode_.IsExclusive())
     flags &= static_cast<StateFlags>(~kExclusive);
   if (code == ErrorCode::Ok && answer.restoredFlags) flags = *answer.restoredFlags;
+  if (code == ErrorCode::Ok) {
+    if (op == Op::SETkey || op == Op::SETkeykey || op == Op::SETkeyptr || op == Op::SETkeykeyptr ||
+        op == Op::SETfilekey || op == Op::RESETkey)
+      file.orderKey_ = arguments.key;
+    else if (op == Op::SETfile || op == Op::SETfileptr || op == Op::RESETfile)
+      file.orderKey_ = 0;
+  }
   // A dynamic key's K is kept on the key by its driver; on the FILE, K means
   // inside INVIEW.
   if (op == Op::BUILDdyn || op == Op::BUILDdynfilter)

@@ -11,6 +11,7 @@ namespace {
 
 const WindowsProfile* g_profile = nullptr;
 int g_thread = 1;
+thread_local const TraceViewContext* g_view = nullptr;
 
 std::string Printf(const char* format, auto... values) {
   char buffer[128];
@@ -88,6 +89,9 @@ void SetTraceProfile(const WindowsProfile* profile) { g_profile = profile; }
 
 void SetTraceThreadNumber(int number) { g_thread = number; }
 int TraceThreadNumber() { return g_thread; }
+
+void SetTraceView(const TraceViewContext* view) { g_view = view; }
+const TraceViewContext* TraceView() { return g_view; }
 
 std::string TraceLine(FileOperation op, const File& file, std::size_t key, int thread,
                       const ErrorState& state, long hundredths) {

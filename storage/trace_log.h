@@ -56,6 +56,19 @@ std::string TraceRecord(const RecordBuffer& record);
 // Whether the operation moves a record between file and buffer.
 bool TransfersRecord(FileOperation op);
 
+// While a view performs a statement, the lines its FILEs' drivers trace begin
+// with "VIEW:<the view's identifier in hexadecimal>:"; with a driver's Details
+// on, the first such line of a view is preceded by the view's declaration.
+struct TraceViewContext {
+  unsigned long id = 0;
+  const std::string* declaration = nullptr;
+  bool* declarationWritten = nullptr;
+};
+// The view on whose behalf operations run now (null: none); the caller keeps
+// the context alive while it is set.
+void SetTraceView(const TraceViewContext* view);
+const TraceViewContext* TraceView();
+
 // Appends to the end of the log; a log that cannot be written is skipped
 // (tracing never makes an operation fail).
 void AppendToTraceLog(const std::string& path, std::string_view text);

@@ -4,6 +4,7 @@
 #include <cctype>
 #include <charconv>
 #include <chrono>
+#include <filesystem>
 #include <thread>
 #include <map>
 #include <memory>
@@ -65,8 +66,13 @@ std::uint32_t FirstSlot() {
                                     kVxrReaderSlots);
 }
 
+// The key of a file among the process's open files: its absolute path
+// without regard to case, so that a relative name met again after the
+// working directory changed is not taken for another folder's file.
 std::string Folded(std::string_view path) {
-  std::string out(path);
+  std::error_code failed;
+  const std::filesystem::path absolute = std::filesystem::absolute(std::filesystem::path(path), failed);
+  std::string out = failed ? std::string(path) : absolute.lexically_normal().string();
   for (char& c : out) c = static_cast<char>(std::tolower(static_cast<unsigned char>(c)));
   return out;
 }

@@ -72,7 +72,8 @@ class TableCommandTest : public testing::Test {
   std::string Dir(int n) const { return (dir_ / std::to_string(n)).string(); }
   // The driver's own path: these cases are about the forms and the files.
   TableOptions Options(int dir, TableFormat format = TableFormat::JsonLines, std::string key = {}) const {
-    return {.directory = Dir(dir), .format = format, .key = std::move(key), .file = {}, .raw = true};
+    return {.directory = Dir(dir), .format = format, .key = std::move(key), .filter = {}, .order = {},
+            .bindings = {}, .file = {}, .raw = true};
   }
   static std::string Dump(const TableDeclaration& table, const TableOptions& options) {
     std::ostringstream out;

@@ -936,3 +936,44 @@ TEST(VxrFileName, SplitsTableAndAddsTheExtension) {
 
 }  // namespace
 }  // namespace zelvo
+
+namespace zelvo {
+namespace {
+
+// Two folders' files of one relative name, the working directory changed
+// between the opens while the first stays open: each FILE reads its own.
+TEST(VxrOpenFiles, ARelativeNameIsTheFileOfTheWorkingDirectory) {
+  const fs::path root = fs::path(testing::TempDir()) / "vxr_relative_names";
+  fs::remove_all(root);
+  fs::create_directories(root / "a");
+  fs::create_directories(root / "b");
+  const fs::path before = fs::current_path();
+  constexpr FileDeclaration kDeclared{.label = "PER", .driver = Driver::Quillset, .name = "PER",
+                                      .attributes = kFileCreate, .fields = kPersonFields,
+                                      .keys = kPersonKeys};
+  OperationArguments open;
+  open.mode = AccessMode{0x42};
+  File first(kDeclared);
+  fs::current_path(root / "a");
+  ASSERT_EQ(PerformFileOperation(first, Op::CREATE), ErrorCode::Ok);
+  ASSERT_EQ(PerformFileOperation(first, Op::OPEN, open), ErrorCode::Ok);
+  (void)PER.NUM.Set(first.Record(), 1);
+  ASSERT_EQ(PerformFileOperation(first, Op::ADD), ErrorCode::Ok);
+
+  File second(kDeclared);
+  fs::current_path(root / "b");
+  ASSERT_EQ(PerformFileOperation(second, Op::CREATE), ErrorCode::Ok);
+  ASSERT_EQ(PerformFileOperation(second, Op::OPEN, open), ErrorCode::Ok);
+  OperationAnswer count;
+  EXPECT_EQ(PerformFileOperation(second, Op::RECORDSfile, {}, count), ErrorCode::Ok);
+  EXPECT_EQ(count.number, 0u);
+  EXPECT_EQ(PerformFileOperation(first, Op::RECORDSfile, {}, count), ErrorCode::Ok);
+  EXPECT_EQ(count.number, 1u);
+  EXPECT_EQ(PerformFileOperation(second, Op::CLOSE), ErrorCode::Ok);
+  EXPECT_EQ(PerformFileOperation(first, Op::CLOSE), ErrorCode::Ok);
+  fs::current_path(before);
+  fs::remove_all(root);
+}
+
+}  // namespace
+}  // namespace zelvo
