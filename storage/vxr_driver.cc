@@ -509,7 +509,12 @@ VxrStatus BeginOperation(VxrOpenFile& file, bool writing) {
 
 void EndOperation(VxrOpenFile& file) {
   if (file.operations > 0 && --file.operations > 0) return;
-  file.station->Leave(file.inTransaction || file.store->HasChanges());
+  const bool pending = file.inTransaction || file.store->HasChanges();
+  if (!pending) {
+    for (const std::uint32_t number : file.lockedUntilWritten) file.station->Unlock(number);
+    file.lockedUntilWritten.clear();
+  }
+  file.station->Leave(pending);
   if (!file.station->HoldsWriteLock()) file.store->SetRepairs(false);
 }
 

@@ -33,6 +33,7 @@ std::optional<std::uint32_t> ToRecordNumber(std::uint64_t pointer) {
 ErrorCode IntoBuffer(File& file, VxrFileState& s, std::uint32_t number, const std::string& stored) {
   if ((file.State() & kHoldArmed) != 0) {
     if (!s.open->station->TryLock(number)) return ErrorCode::RecordIsAlreadyHeld;
+    std::erase(s.open->lockedUntilWritten, number);  // held now, not let go with a write
     s.held = number;
   }
   if ((file.State() & kWatchArmed) != 0) s.watched = stored;

@@ -63,14 +63,17 @@ VxrStatus StoredRecord(VxrFileState& s, std::uint32_t number, ErrorCode missing,
 }
 
 // A record changed alone: locked for the change unless this FILE holds it,
-// and let go at the end (the hold too). `refused` answers a lock another
-// station holds.
+// and let go (the hold too) once the change is written: at the end of the
+// operation, or of the transaction or streaming that puts the write off.
+// Lives around the change and its Finish.
 class RecordChange {
  public:
   RecordChange(VxrFileState& s, std::uint32_t number) : s_(s), number_(number) {}
   ~RecordChange() {
-    if (locked_) s_.open->station->Unlock(number_);
+    const bool held = s_.held == number_;
+    if (held) s_.held = 0;
     ReleaseHold(s_);
+    if (locked_ || held) s_.open->lockedUntilWritten.push_back(number_);
   }
   RecordChange(const RecordChange&) = delete;
   RecordChange& operator=(const RecordChange&) = delete;
@@ -91,9 +94,6 @@ class RecordChange {
 // record read with a watch armed and changed since by another station is
 // not written (89).
 VxrStatus Put(File& file, VxrFileState& s, std::uint32_t number, ErrorCode missing) {
-  if (number == 0) return {missing};
-  RecordChange change(s, number);
-  if (!change.Lock()) return {ErrorCode::AccessDenied};
   std::string stored;
   if (const VxrStatus r = StoredRecord(s, number, missing, stored); !r.Ok()) return r;
   if ((file.State() & kWatched) != 0 && number == s.current && stored != s.watched) {
@@ -112,9 +112,6 @@ VxrStatus Put(File& file, VxrFileState& s, std::uint32_t number, ErrorCode missi
 }
 
 VxrStatus Delete(File& file, VxrFileState& s) {
-  if (s.current == 0) return {ErrorCode::RecordNotAvailable};
-  RecordChange change(s, s.current);
-  if (!change.Lock()) return {ErrorCode::RecordNotAvailable};
   std::string stored;
   if (const VxrStatus r = StoredRecord(s, s.current, ErrorCode::RecordNotAvailable, stored); !r.Ok()) return r;
   if (const VxrStatus e = s.open->tree->Erase(VxrDataRecordKey(s.table, s.current)); !e.Ok()) return e;
@@ -281,13 +278,25 @@ ErrorCode PerformChange(Op op, File& file, VxrFileState& s, const OperationArgum
   switch (op) {
     case Op::ADD: return Answer(Finish(open, Add(file, s, true)), answer);
     case Op::APPEND: return Answer(Finish(open, Add(file, s, false)), answer);
-    case Op::PUT: return Answer(Finish(open, Put(file, s, s.current, ErrorCode::RecordNotAvailable)), answer);
+    case Op::PUT: {
+      if (s.current == 0) return ErrorCode::RecordNotAvailable;
+      RecordChange change(s, s.current);
+      if (!change.Lock()) return ErrorCode::AccessDenied;
+      return Answer(Finish(open, Put(file, s, s.current, ErrorCode::RecordNotAvailable)), answer);
+    }
     case Op::PUTfileptr: {
-      if (arguments.pointer > 0xFFFFFFFFu) return ErrorCode::RecordNotFound;
+      if (arguments.pointer > 0xFFFFFFFFu || arguments.pointer == 0) return ErrorCode::RecordNotFound;
       const auto number = static_cast<std::uint32_t>(arguments.pointer);
+      RecordChange change(s, number);
+      if (!change.Lock()) return ErrorCode::AccessDenied;
       return Answer(Finish(open, Put(file, s, number, ErrorCode::RecordNotFound)), answer);
     }
-    case Op::DELETE: return Answer(Finish(open, Delete(file, s)), answer);
+    case Op::DELETE: {
+      if (s.current == 0) return ErrorCode::RecordNotAvailable;
+      RecordChange change(s, s.current);
+      if (!change.Lock()) return ErrorCode::RecordNotAvailable;
+      return Answer(Finish(open, Delete(file, s)), answer);
+    }
     case Op::EMPTY: {
       const VxrStatus emptied = Finish(open, EraseTable(*open.tree, s.table, true));
       s.current = 0;

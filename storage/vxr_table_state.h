@@ -53,6 +53,10 @@ struct VxrOpenFile {
   // Joined to the process's transaction (LOGOUT), with its control file.
   bool inTransaction = false;
   std::string controlFile;
+  // Record locks kept until the changes made under them are in the file (a
+  // transaction, changes put off by streaming), so that no other station
+  // reads the record as it was and writes over the change.
+  std::vector<std::uint32_t> lockedUntilWritten;
 };
 
 // Where reading stands: what GETSTATE saves and RESTORESTATE puts back.

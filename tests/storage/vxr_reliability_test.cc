@@ -241,5 +241,141 @@ TEST_F(VxrReliabilityTest, AFailedWriteOrSyncFailsItsOperationAndLeavesTheLastCo
   std::printf("failing calls tried: %zu; inconsistencies: %zu\n", calls, wrong);
 }
 
+// One station of the two-process test: for `seconds`, adds of its own
+// records, increments of shared counters (records 1 to 4, the count in FAM)
+// read with a watch or a hold, and deletes of its own records; every outcome
+// logged as a line: "A n", "D n", "I k", "R code" (refused), "F code" (failed).
+int RunStation(StationTest& test, int station, double seconds, const std::string& log) {
+  std::ofstream out(log);
+  File f(test.Table("NBASA", station == 1));
+  if (StationTest::Open(f) != ErrorCode::Ok) return 2;
+  const auto deadline = Clock::now() + std::chrono::duration<double>(seconds);
+  std::vector<std::int32_t> mine;
+  for (int i = 0; Clock::now() < deadline; ++i) {
+    const std::int32_t counter = 1 + i % 4;
+    ErrorCode code = ErrorCode::Ok;
+    switch (i % 4) {
+      case 0: {
+        const std::int32_t num = (station + 1) * 100000 + i;
+        StationTest::Set(f, num, "S" + std::to_string(station));
+        if ((code = StationTest::Do(f, Op::ADD)) == ErrorCode::Ok) {
+          out << "A " << num << "\n";
+          mine.push_back(num);
+        }
+        break;
+      }
+      case 1:
+      case 2: {
+        const bool hold = i % 4 == 2;
+        code = hold ? StationTest::Seconds(f, Op::HOLDfilesec, 1) : StationTest::Do(f, Op::WATCH);
+        if (code == ErrorCode::Ok) code = StationTest::Get(f, counter);
+        if (code != ErrorCode::Ok) break;
+        const int value = std::stoi(StationTest::Fam(f));
+        StationTest::Set(f, counter, std::to_string(value + 1));
+        if ((code = StationTest::Do(f, Op::PUT)) == ErrorCode::Ok) out << "I " << counter << "\n";
+        break;
+      }
+      case 3:
+        if (mine.size() < 2) continue;
+        if ((code = StationTest::Get(f, mine.front())) == ErrorCode::Ok &&
+            (code = StationTest::Do(f, Op::DELETE)) == ErrorCode::Ok) {
+          out << "D " << mine.front() << "\n";
+          mine.erase(mine.begin());
+        }
+        break;
+    }
+    if (code == ErrorCode::RecordChangedByAnotherStation || code == ErrorCode::RecordIsAlreadyHeld ||
+        code == ErrorCode::AccessDenied) {
+      out << "R " << static_cast<int>(code) << "\n";
+    } else if (code != ErrorCode::Ok) {
+      out << "F " << static_cast<int>(code) << "\n";
+    }
+    out.flush();
+  }
+  return StationTest::Do(f, Op::CLOSE) == ErrorCode::Ok ? 0 : 3;
+}
+
+TEST_F(VxrReliabilityTest, TwoProcessesChangeOneFileAndNoUpdateIsLostSilently) {
+  Create("NBASA", {{1, "0"}, {2, "0"}, {3, "0"}, {4, "0"}});
+  pid_t children[2];
+  for (int station = 0; station < 2; ++station) {
+    children[station] = fork();
+    ASSERT_GE(children[station], 0);
+    if (children[station] == 0) {
+      _exit(RunStation(*this, station, 1.5, (dir_ / ("station" + std::to_string(station) + ".log")).string()));
+    }
+  }
+  for (const pid_t child : children) {
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+  }
+  Content expected = {{1, "0"}, {2, "0"}, {3, "0"}, {4, "0"}};
+  std::map<std::int32_t, int> increments;
+  std::size_t operations = 0, refused = 0, failed = 0;
+  for (int station = 0; station < 2; ++station) {
+    std::ifstream in(dir_ / ("station" + std::to_string(station) + ".log"));
+    std::string kind;
+    std::int32_t value = 0;
+    while (in >> kind >> value) {
+      ++operations;
+      if (kind == "A") expected[value] = "S" + std::to_string(station);
+      if (kind == "D") expected.erase(value);
+      if (kind == "I") ++increments[value];
+      if (kind == "R") ++refused;
+      if (kind == "F") ++failed;
+    }
+  }
+  for (const auto& [counter, count] : increments) expected[counter] = std::to_string(count);
+  EXPECT_EQ(failed, 0u);
+  EXPECT_GT(operations, 20u);
+  const Content seen = Reopened();
+  EXPECT_EQ(seen, expected);
+  std::printf("station-operations run: %zu (%zu refused with 89, 43 or 5); inconsistencies: %zu\n", operations,
+              refused, seen == expected ? std::size_t{0} : std::size_t{1});
+}
+
+// A station killed while it holds a record, the table lock and the write
+// lock with changes not yet committed: its locks go with it, its changes
+// were never in the file.
+TEST_F(VxrReliabilityTest, AStationKilledHoldingLocksLeavesAFileTheNextStationUses) {
+  Create("NBASA", {{1, "IVANOV"}, {2, "PETROV"}});
+  int ready[2];
+  ASSERT_EQ(pipe(ready), 0);
+  const pid_t child = fork();
+  ASSERT_GE(child, 0);
+  if (child == 0) {
+    File f(Table());
+    bool ok = Open(f) == ErrorCode::Ok && Do(f, Op::HOLDfile) == ErrorCode::Ok && Get(f, 1) == ErrorCode::Ok &&
+              Do(f, Op::LOCKfile) == ErrorCode::Ok && Do(f, Op::LOGOUT) == ErrorCode::Ok;
+    Set(f, 9, "KILLED");
+    ok = ok && Do(f, Op::ADD) == ErrorCode::Ok;
+    const char said = ok ? 'y' : 'n';
+    (void)!write(ready[1], &said, 1);
+    pause();
+    _exit(0);
+  }
+  char said = 0;
+  ASSERT_EQ(read(ready[0], &said, 1), 1);
+  EXPECT_EQ(said, 'y');
+  File f(Table("NBASA", true));
+  ASSERT_EQ(Open(f), ErrorCode::Ok);
+  EXPECT_EQ(Seconds(f, Op::LOCKfilesec, 1), ErrorCode::FileIsAlreadyLocked);  // it is alive
+  kill(child, SIGKILL);
+  ASSERT_EQ(waitpid(child, nullptr, 0), child);
+  close(ready[0]);
+  close(ready[1]);
+  EXPECT_EQ(Seconds(f, Op::LOCKfilesec, 1), ErrorCode::Ok);
+  ASSERT_EQ(Do(f, Op::UNLOCK), ErrorCode::Ok);
+  ASSERT_EQ(Seconds(f, Op::HOLDfilesec, 1), ErrorCode::Ok);
+  ASSERT_EQ(Get(f, 1), ErrorCode::Ok);
+  Set(f, 1, "IVANOVA");
+  EXPECT_EQ(Do(f, Op::PUT), ErrorCode::Ok);
+  Set(f, 3, "SIDOROV");
+  EXPECT_EQ(Do(f, Op::ADD), ErrorCode::Ok);
+  ASSERT_EQ(Do(f, Op::CLOSE), ErrorCode::Ok);
+  EXPECT_EQ(Reopened(), (Content{{1, "IVANOVA"}, {2, "PETROV"}, {3, "SIDOROV"}}));
+}
+
 }  // namespace
 }  // namespace zelvo::testing_vxr

@@ -37,7 +37,7 @@ inline constexpr AccessMode kShared{0x42};
 using Content = std::map<std::int32_t, std::string>;
 
 class StationTest : public testing::Test {
- protected:
+ public:
   void SetUp() override {
     dir_ = Root() /
            ("vxr_station_" + std::string(testing::UnitTest::GetInstance()->current_test_info()->name()));
