@@ -28,6 +28,7 @@ std::string Count(std::size_t n, const char* one, const char* many) {
 
 int RunCheck(const std::string& path, std::ostream& out) {
   const VxrCheckReport report = CheckVxrPath(path);
+  for (const std::string& note : report.notes) out << "note: " << note << "\n";
   for (const VxrFinding& f : report.findings) out << f.location << ": " << f.text << "\n";
   if (!report.readable) {
     out << path << ": cannot be read as an indexed record file\n";

@@ -13,12 +13,21 @@
 //     SetFileSystem(&faulty);  ... ;  SetFileSystem(nullptr);
 //     faulty.WritesSeen()                   // writes attempted so far
 //
+// A crash is modelled by stopAfterWrites: the writes after the n-th (and the
+// syncs after it) never happen, as when the process stops there; the first
+// of them may still leave shortWriteBytes behind (a torn write). A power loss
+// is PowerLoss(): every write a file has had since its last sync is undone,
+// as if the disk had never received it.
+//
 // For tests; one thread at a time.
 #pragma once
 
 #include <cerrno>
 #include <cstddef>
 #include <cstdint>
+#include <map>
+#include <string>
+#include <vector>
 
 #include "storage/os_file.h"
 
@@ -31,6 +40,8 @@ struct FaultPlan {
   std::uint64_t failRead = 0;         // the read to fail, counted from 1; 0 none
   int readErrno = EIO;
   bool failSync = false;
+  std::uint64_t failSyncAt = 0;       // the sync to fail, counted from 1; 0 none
+  std::uint64_t stopAfterWrites = 0;  // writes past this many, and syncs after, fail; 0 none
   bool failOpen = false;
   int openErrno = EACCES;
 };
@@ -43,6 +54,9 @@ class FaultyFileSystem final : public FileSystem {
 
   std::uint64_t WritesSeen() const { return writes_; }
   std::uint64_t ReadsSeen() const { return reads_; }
+  std::uint64_t SyncsSeen() const { return syncs_; }
+  // Undoes every write not followed by a sync of its file; answers how many.
+  std::size_t PowerLoss();
 
   OpenResult Open(const std::string& path, OpenRequest request) override;
   ErrorCode Remove(const std::string& path) override { return inner_.Remove(path); }
@@ -52,9 +66,18 @@ class FaultyFileSystem final : public FileSystem {
 
  private:
   friend class FaultyFile;
+  bool Stopped() const { return plan.stopAfterWrites != 0 && writes_ > plan.stopAfterWrites; }
+
+  struct Unsynced {
+    std::uint64_t offset;
+    std::vector<std::uint8_t> before;  // the bytes the write covered
+    std::uint64_t sizeBefore;
+  };
   FileSystem& inner_;
   std::uint64_t writes_ = 0;
   std::uint64_t reads_ = 0;
+  std::uint64_t syncs_ = 0;
+  std::map<std::string, std::vector<Unsynced>> unsynced_;  // by path, oldest first
 };
 
 }  // namespace zelvo

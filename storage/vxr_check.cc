@@ -1,5 +1,7 @@
 #include "storage/vxr_check.h"
 
+#include "storage/vxr_transaction.h"
+
 #include <algorithm>
 #include <array>
 #include <cstdio>
@@ -174,14 +176,10 @@ class Checker {
     const auto header = DecodeVxrHeader(bytes);
     if (!header) return Unreadable("no signature \"qUiL\" at offset 14: not an indexed record file");
     const bool interrupted = header->committedEnd != header->shadowEnd;
-    if (interrupted) {
-      Add("header", "an interrupted write: committed end " + Hex(header->committedEnd) + ", shadow end " +
-                        Hex(header->shadowEnd) + "; read through its shadow copies, left as it is");
-    } else if (!CheckZones(*header, size.size)) {
-      return;  // the pages cannot be found
-    }
+    if (!interrupted && !CheckZones(*header, size.size)) return;  // the pages cannot be found
 
-    auto opened = VxrPageStore::Open(std::move(file), false);
+    auto opened = VxrPageStore::Open(std::move(file), false,
+                                     {.shared = true, .undoInterrupted = vxr::TransactionIncomplete});
     if (!opened.status.Ok()) {
       if (opened.status.corruption == kVxrPageReference) {
         return Add("header", "the root reference " + Hex(header->root) + " lies outside every zone");
@@ -189,6 +187,15 @@ class Checker {
       return Add("header", Why(opened.status));
     }
     VxrPageStore& store = *opened.store;
+    if (interrupted) {
+      const bool finished = store.Interrupted() == VxrPageStore::Interruption::Finished;
+      report_.notes.push_back("an interrupted write (committed end " + Hex(header->committedEnd) + ", shadow end " +
+                              Hex(header->shadowEnd) + "): read " +
+                              (finished ? "through its newest shadow copies, as the next writing station will finish it"
+                                        : "without its shadow copies, as the next writing station will undo it") +
+                              "; left as it is");
+      if (!CheckZones(store.Header(), size.size)) return;
+    }
     VxrTree tree(store);
     const std::set<std::uint32_t> loaded = CheckPages(store);
     CheckTree(tree, loaded);

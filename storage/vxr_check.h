@@ -16,9 +16,12 @@
 // lost records would show again as every count and entry wrong), and pages
 // past damage in the tree are not said to be unreached.
 //
-// The checker only reads: it opens the page store read-only, so an
-// interrupted write is read through its shadow copies and reported, never
-// finished or undone.
+// The checker only reads. A file left with an interrupted write is read as a
+// reading station reads it: through its newest shadow copies when the next
+// writing station will finish the write, ignoring them when it will undo it
+// (a copy that cannot be read whole, a transaction over several files not
+// complete). A note says which; the file counts as sound when what a reader
+// sees is consistent. Nothing is finished or undone.
 //
 // Text keys are weighed by the locale tables in force; whether a table was
 // written by an OEM FILE is not stored, so a table whose entries fit the OEM
@@ -49,6 +52,7 @@ struct VxrCheckReport {
   // the one finding.
   bool readable = true;
   std::vector<VxrFinding> findings;
+  std::vector<std::string> notes;  // what is no inconsistency but worth saying
   std::size_t pages = 0;    // pages that decoded
   std::size_t records = 0;  // records the tree walk read
   std::size_t tables = 0;   // tables named in the file

@@ -22,6 +22,7 @@ enum VxrCheck : int {
   kVxrZoneLayout = 12,            // page ranges that overlap or run backwards
   kVxrShadow = 13,            // a shadow area that cannot be walked
   kVxrDefinitionStream = 14,  // a table definition that does not decode
+  kVxrControlFiles = 15,      // a transaction naming more than 100 control files
 };
 
 inline std::string VxrCorruptionText(int check) {

@@ -3,7 +3,9 @@
 #include <algorithm>
 #include <cctype>
 #include <charconv>
+#include <chrono>
 #include <filesystem>
+#include <thread>
 #include <map>
 #include <memory>
 #include <vector>
@@ -15,6 +17,7 @@
 #include "storage/vxr_definition.h"
 #include "storage/vxr_file_name.h"
 #include "storage/vxr_key.h"
+#include "storage/vxr_locks.h"
 #include "storage/vxr_record_key.h"
 #include "storage/vxr_table_state.h"
 
@@ -37,7 +40,9 @@ constexpr FileOperation kOperations[] = {
     Op::SEND,         Op::SETfile,      Op::SETfilekey,     Op::SETfileptr,     Op::SETkey,
     Op::SETkeykeyptr, Op::SETkeykey,    Op::SETkeyptr,      Op::SET_PROPERTY,   Op::SETPROPERTYkey,
     Op::SHARE,        Op::SKIP,         Op::STREAM,         Op::GETSTATE,       Op::RESTORESTATE,
-    Op::FREESTATE,
+    Op::FREESTATE,    Op::LOGOUT,       Op::COMMIT,         Op::ROLLBACK,       Op::HOLDfile,
+    Op::HOLDfilesec,  Op::RELEASE,      Op::WATCH,          Op::LOCKfile,       Op::LOCKfilesec,
+    Op::UNLOCK,
 };
 
 constexpr std::uint8_t kTableNameMark = 0xFE;
@@ -53,6 +58,13 @@ std::map<std::string, std::shared_ptr<VxrOpenFile>>& OpenFiles() {
 std::string& TcfPath() {
   static std::string path;
   return path;
+}
+
+// A new station's reader slot: the runtime clock in hundredths of a second.
+std::uint32_t FirstSlot() {
+  const auto now = std::chrono::steady_clock::now().time_since_epoch();
+  return static_cast<std::uint32_t>(std::chrono::duration_cast<std::chrono::milliseconds>(now).count() / 10 %
+                                    kVxrReaderSlots);
 }
 
 // The key of a file among the process's open files: its absolute path
@@ -84,12 +96,15 @@ struct OpenRequestVxr {
   Sharing sharing = Sharing::DenyNone;
 };
 
+// Opens the file (or takes its open in this process) inside an operation of
+// its station: the caller ends the operation.
 VxrStatus OpenShared(const std::string& path, OpenRequestVxr request, std::shared_ptr<VxrOpenFile>& out) {
   const std::string folded = Folded(path);
   auto& files = OpenFiles();
   if (const auto it = files.find(folded); it != files.end()) {
     // One open per process: a file first opened for reading stays so.
     if (request.write && !it->second->store->Writable()) return {ErrorCode::AccessDenied};
+    if (const VxrStatus begun = BeginOperation(*it->second, false); !begun.Ok()) return begun;
     out = it->second;
     ++out->users;
     return {};
@@ -103,13 +118,21 @@ VxrStatus OpenShared(const std::string& path, OpenRequestVxr request, std::share
                      .deniesRead = s == Sharing::DenyRead || s == Sharing::DenyAll,
                      .deniesWrite = s == Sharing::DenyWrite || s == Sharing::DenyAll});
   if (Failed(claimed)) return {ErrorCode::AccessDenied};
-  VxrPageStore::Opened store = VxrPageStore::Open(std::move(opened.file), request.write);
-  if (!store.status.Ok()) return store.status;
+  // Others may write: the station takes its locks and reads the header at
+  // every operation.
+  const bool shared = s == Sharing::DenyNone || s == Sharing::Compatibility;
+  auto station = std::make_unique<VxrStation>(*opened.file, shared, FirstSlot());
+  if (const ErrorCode entered = station->Enter(false); Failed(entered)) return {entered};
+  VxrPageStore::Opened store = VxrPageStore::Open(std::move(opened.file), request.write,
+                                                  {.shared = shared, .undoInterrupted = TransactionIncomplete});
+  if (!store.status.Ok()) return store.status;  // the file is closed, and its locks with it
   auto file = std::make_shared<VxrOpenFile>();
   file->folded = folded;
   file->store = std::move(store.store);
+  file->station = std::move(station);
   file->tree = std::make_unique<VxrTree>(*file->store);
   file->users = 1;
+  file->operations = 1;  // the station entered above
   files[folded] = file;
   out = std::move(file);
   return {};
@@ -118,7 +141,8 @@ VxrStatus OpenShared(const std::string& path, OpenRequestVxr request, std::share
 // what it did): the changes put off before it stay.
 bool RefusedCleanly(ErrorCode code) {
   return code == ErrorCode::CreatesDuplicateKey || code == ErrorCode::RecordNotAvailable ||
-         code == ErrorCode::RecordNotFound;
+         code == ErrorCode::RecordNotFound || code == ErrorCode::AccessDenied ||
+         code == ErrorCode::RecordChangedByAnotherStation;
 }
 
 // Ends a change: writes it (or puts it off while streaming). A change that
@@ -176,6 +200,7 @@ ErrorCode Open(File& file, AccessMode mode, OperationAnswer& answer) {
     (void)Release(state->open);
     return Answer(status, answer);
   }
+  EndOperation(*state->open);
   state->keys = keys.keys;
   for (std::size_t k = 0; k < state->keys.size(); ++k) {
     if (state->keys[k].Has(kVxrKeyDynamic)) state->dynamic[k];
@@ -197,6 +222,12 @@ ErrorCode Create(File& file, OperationAnswer& answer) {
   std::shared_ptr<VxrOpenFile> open;
   const VxrStatus opened = OpenShared(name.path, {.write = true, .create = true}, open);
   if (!opened.Ok()) return Answer(opened, answer);
+  if (const VxrStatus begun = BeginOperation(*open, true); !begun.Ok()) {
+    EndOperation(*open);
+    (void)Release(open);
+    return Answer(begun, answer);
+  }
+  EndOperation(*open);  // the write lock stays until Release ends the operation
   VxrTree& tree = *open->tree;
   auto make = [&]() -> VxrStatus {
     std::uint32_t old = 0;
@@ -320,6 +351,105 @@ ErrorCode Send(File& file, VxrFileState* s, std::string_view text, OperationAnsw
   return ErrorCode::Ok;
 }
 
+
+bool Writes(Op op) {
+  switch (op) {
+    case Op::ADD:
+    case Op::APPEND:
+    case Op::PUT:
+    case Op::PUTfileptr:
+    case Op::DELETE:
+    case Op::EMPTY:
+    case Op::BUILDfile:
+    case Op::BUILDkey:
+    case Op::PACK:
+    case Op::LOGOUT: return true;
+    default: return false;
+  }
+}
+
+// SEND, SET_PROPERTY and GET_PROPERTY; on an open FILE inside an operation
+// of its station, a writing one when FLAGS gets a value.
+ErrorCode Property(Op op, File& file, VxrFileState* s, std::string_view text, OperationAnswer& answer) {
+  const DriverOption option = ParseOption(text);
+  if (op == Op::GET_PROPERTY) {
+    // Reading a property changes nothing: a value after its word is left
+    // out, but for the table name that PNM and PNMQ ask about.
+    const bool asks = SameWord(option.word, "PNM") || SameWord(option.word, "PNMQ");
+    if (!asks) text = option.word;
+  }
+  if (!s) return Send(file, s, text, answer);
+  VxrOpenFile& open = *s->open;
+  const bool writing = op != Op::GET_PROPERTY && SameWord(option.word, "FLAGS") && option.hasValue;
+  ErrorCode code = ErrorCode::Ok;
+  if (const VxrStatus begun = BeginOperation(open, writing); !begun.Ok()) {
+    code = Answer(begun, answer);
+  } else {
+    code = Send(file, s, text, answer);
+  }
+  EndOperation(open);
+  return code;
+}
+
+// LOCKfile and LOCKfilesec (the runtime repeats a refused one), UNLOCK.
+ErrorCode TableLock(Op op, VxrFileState& s) {
+  if (op == Op::UNLOCK) {
+    if (s.tableLocked) s.open->station->Unlock(s.table);
+    s.tableLocked = false;
+    return ErrorCode::Ok;
+  }
+  if (s.tableLocked) return ErrorCode::Ok;
+  if (!s.open->station->TryLock(s.table)) return ErrorCode::FileIsAlreadyLocked;
+  s.tableLocked = true;
+  return ErrorCode::Ok;
+}
+
+ErrorCode PerformOnOpenFile(Op op, File& file, VxrFileState& s, const OperationArguments& arguments,
+                            OperationAnswer& answer) {
+  VxrOpenFile& open = *s.open;
+  switch (op) {
+    case Op::ADD:
+    case Op::APPEND:
+    case Op::PUT:
+    case Op::PUTfileptr:
+    case Op::DELETE:
+    case Op::EMPTY:
+    case Op::BUILDfile:
+    case Op::BUILDkey:
+    case Op::PACK: {
+      const ErrorCode code = PerformChange(op, file, s, arguments, answer);
+      if (s.closeWhenBuilt) {
+        // Closed from a progress event: the build was cancelled and has ended.
+        const VxrStatus released = Release(s.open);
+        file.SetDriverState(nullptr);
+        return Failed(code) ? code : Answer(released, answer);
+      }
+      return code;
+    }
+    case Op::GETSTATE:
+    case Op::RESTORESTATE:
+    case Op::FREESTATE:
+    case Op::BUILDdyn:
+    case Op::GETPROPERTYkey:
+    case Op::SETPROPERTYkey: return PerformStateOperation(op, file, s, arguments, answer);
+    case Op::LOGOUT:
+    case Op::COMMIT:
+    case Op::ROLLBACK: return PerformTransaction(op, file, s, answer);
+    case Op::HOLDfile:
+    case Op::HOLDfilesec: s.holdSeconds = op == Op::HOLDfile ? 0 : std::max(1, arguments.seconds); return ErrorCode::Ok;
+    case Op::WATCH: return ErrorCode::Ok;  // armed by the runtime's flags
+    case Op::RELEASE: ReleaseHold(s); return ErrorCode::Ok;
+    case Op::LOCKfile:
+    case Op::LOCKfilesec:
+    case Op::UNLOCK: return TableLock(op, s);
+    case Op::STREAM: open.streaming = true; return ErrorCode::Ok;
+    case Op::FLUSH:
+      open.streaming = false;
+      return Answer(Finish(open, {}), answer);
+    default: return PerformReading(op, file, s, arguments, answer);
+  }
+}
+
 }  // namespace
 
 std::string TablePrefix(std::uint32_t table) {
@@ -338,10 +468,33 @@ ErrorCode Answer(VxrStatus status, OperationAnswer& answer) {
 VxrStatus Release(std::shared_ptr<VxrOpenFile>& file) {
   VxrStatus status;
   if (!file) return status;
-  if (file->store->HasChanges()) status = file->tree->Write();
+  if (file->store->HasChanges() && !file->inTransaction) status = file->tree->Write();
+  EndOperation(*file);
   if (--file->users == 0) OpenFiles().erase(file->folded);
   file.reset();
   return status;
+}
+
+VxrStatus BeginOperation(VxrOpenFile& file, bool writing) {
+  ++file.operations;
+  const bool write = (writing && file.store->Writable()) || file.inTransaction || file.store->HasChanges();
+  if (const ErrorCode entered = file.station->Enter(write); Failed(entered)) return {entered};
+  file.store->SetRepairs(file.station->HoldsWriteLock());
+  return file.store->RefreshIfChanged();
+}
+
+void EndOperation(VxrOpenFile& file) {
+  if (file.operations > 0 && --file.operations > 0) return;
+  file.station->Leave(file.inTransaction || file.store->HasChanges());
+  if (!file.station->HoldsWriteLock()) file.store->SetRepairs(false);
+}
+
+const std::string& TcfOption() { return TcfPath(); }
+
+void ReleaseHold(VxrFileState& s) {
+  if (s.held == 0) return;
+  s.open->station->Unlock(s.held);
+  s.held = 0;
 }
 
 // A change refused before it changed anything (the key upkeep puts back
@@ -352,6 +505,7 @@ VxrStatus Finish(VxrOpenFile& file, VxrStatus status) {
     file.putOff = 0;
     return status;
   }
+  if (file.inTransaction) return {};  // written by COMMIT
   if (file.streaming && file.store->DirtyPages() < kStreamPages && ++file.putOff < kStreamChanges) {
     return {};
   }
@@ -383,14 +537,8 @@ ErrorCode QuillsetDriver::Perform(FileOperation op, File& file, const OperationA
     case Op::COPY: return ByName(op, file, arguments);
     case Op::NAME: answer.text = SplitVxrName(file.Name()).path; return ErrorCode::Ok;
     case Op::SEND:
-    case Op::SET_PROPERTY: return Send(file, state, arguments.text, answer);
-    case Op::GET_PROPERTY: {
-      // Reading a property changes nothing: a value after its word is left
-      // out, but for the table name that PNM and PNMQ ask about.
-      const DriverOption option = ParseOption(arguments.text);
-      const bool asks = SameWord(option.word, "PNM") || SameWord(option.word, "PNMQ");
-      return Send(file, state, asks ? std::string_view(arguments.text) : std::string_view(option.word), answer);
-    }
+    case Op::SET_PROPERTY:
+    case Op::GET_PROPERTY: return Property(op, file, state, arguments.text, answer);
     default: break;
   }
   if (!state && (op == Op::BUILDfile || op == Op::BUILDkey || op == Op::PACK)) {
@@ -410,48 +558,34 @@ ErrorCode QuillsetDriver::Perform(FileOperation op, File& file, const OperationA
     return ErrorCode::Ok;
   }
   VxrOpenFile& open = *s.open;
-  // Another station's commit since the last operation makes the cache stale.
-  if (const VxrStatus fresh = open.store->RefreshIfChanged(); !fresh.Ok()) return Answer(fresh, answer);
-
-  ErrorCode code = ErrorCode::Ok;
-  switch (op) {
-    case Op::CLOSE: {
-      const VxrStatus released = Release(s.open);
-      file.SetDriverState(nullptr);
-      return Answer(released, answer);
-    }
-    case Op::ADD:
-    case Op::APPEND:
-    case Op::PUT:
-    case Op::PUTfileptr:
-    case Op::DELETE:
-    case Op::EMPTY:
-    case Op::BUILDfile:
-    case Op::BUILDkey:
-    case Op::PACK:
-      code = PerformChange(op, file, s, arguments, answer);
-      if (s.closeWhenBuilt) {
-        // Closed from a progress event: the build was cancelled and has ended.
-        const VxrStatus released = Release(s.open);
-        file.SetDriverState(nullptr);
-        return Failed(code) ? code : Answer(released, answer);
-      }
-      break;
-    case Op::GETSTATE:
-    case Op::RESTORESTATE:
-    case Op::FREESTATE:
-    case Op::BUILDdyn:
-    case Op::GETPROPERTYkey:
-    case Op::SETPROPERTYkey: code = PerformStateOperation(op, file, s, arguments, answer); break;
-    case Op::STREAM: open.streaming = true; break;
-    case Op::FLUSH:
-      open.streaming = false;
-      code = Answer(Finish(open, {}), answer);
-      break;
-    default: code = PerformReading(op, file, s, arguments, answer); break;
+  if (op == Op::CLOSE) {
+    ReleaseHold(s);
+    if (s.tableLocked) s.open->station->Unlock(s.table);
+    ++open.operations;  // Release ends it
+    const VxrStatus released = Release(s.open);
+    file.SetDriverState(nullptr);
+    return Answer(released, answer);
   }
-  open.store->Trim();
-  return code;
+  // A read that a hold armed repeats while the record is held elsewhere:
+  // after HOLDfile until it is granted, after HOLDfilesec for its seconds.
+  // The station's lock is given up between the tries, so that the station
+  // holding the record can write meanwhile.
+  const bool holding = (file.State() & kHoldArmed) != 0 && ReadsRecord(op);
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(std::max(0, s.holdSeconds));
+  for (;;) {
+    if (const VxrStatus begun = BeginOperation(open, Writes(op)); !begun.Ok()) {
+      EndOperation(open);
+      return Answer(begun, answer);
+    }
+    const ErrorCode code = PerformOnOpenFile(op, file, s, arguments, answer);
+    if (file.DriverState<VxrFileState>() == nullptr) return code;  // closed by a cancelled build
+    open.store->Trim();
+    EndOperation(open);
+    const bool again = holding && code == ErrorCode::RecordIsAlreadyHeld &&
+                       (s.holdSeconds == 0 || std::chrono::steady_clock::now() < deadline);
+    if (!again) return code;
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
 }
 
 std::optional<bool> QuillsetDriver::DynamicKeyBuilt(File& file, std::size_t key) {

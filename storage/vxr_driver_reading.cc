@@ -28,21 +28,28 @@ std::optional<std::uint32_t> ToRecordNumber(std::uint64_t pointer) {
   return static_cast<std::uint32_t>(pointer);
 }
 
-void IntoBuffer(File& file, VxrFileState& s, std::uint32_t number, const std::string& stored) {
+// Makes a record found the current one. A hold armed takes the record's lock
+// first: refused, the read answers 43 and nothing moves.
+ErrorCode IntoBuffer(File& file, VxrFileState& s, std::uint32_t number, const std::string& stored) {
+  if ((file.State() & kHoldArmed) != 0) {
+    if (!s.open->station->TryLock(number)) return ErrorCode::RecordIsAlreadyHeld;
+    s.held = number;
+  }
+  if ((file.State() & kWatchArmed) != 0) s.watched = stored;
   const Bytes image = BufferImage(file, stored);
   auto buffer = file.Record().Bytes();
   std::copy_n(image.begin(), std::min(image.size(), buffer.size()), buffer.begin());
   s.current = number;
   s.cursor = number;
   s.at = At::Record;
+  return ErrorCode::Ok;
 }
 
 ErrorCode ReadNumber(File& file, VxrFileState& s, std::uint32_t number, OperationAnswer& answer) {
   const VxrLookup found = s.open->tree->Find(VxrDataRecordKey(s.table, number));
   if (found.status.code == ErrorCode::RecordNotFound) return ErrorCode::RecordNotFound;
   if (!found.Found()) return Answer(found.status, answer);
-  IntoBuffer(file, s, number, found.record.data);
-  return ErrorCode::Ok;
+  return IntoBuffer(file, s, number, found.record.data);
 }
 
 // The data record next to where record-order reading stands, without moving;
@@ -84,18 +91,20 @@ KeyDirection DirectionOf(bool forward) { return forward ? KeyDirection::Next : K
 ErrorCode Read(File& file, VxrFileState& s, bool forward, OperationAnswer& answer) {
   if (s.order) {
     const VxrKey& key = s.keys[*s.order];
+    const VxrKeyPlace before = s.place;
     for (;;) {
       const VxrKeyHit hit = StepVxrKey(KeyRecords(s, *s.order), TableKeys(file, s), key, s.place, DirectionOf(forward));
       if (!hit.Found()) return Answer(hit.status, answer);
       const ErrorCode read = ReadNumber(file, s, hit.recordNumber, answer);
+      // A record held elsewhere is read again from the same place.
+      if (read == ErrorCode::RecordIsAlreadyHeld) s.place = before;
       // A dynamic key's entry may outlive its record: the walk goes past it.
       if (read != ErrorCode::RecordNotFound || !key.Has(kVxrKeyDynamic)) return read;
     }
   }
   Neighbour next = NeighbourInRecordOrder(s, forward, answer);
   if (Failed(next.code)) return next.code;
-  IntoBuffer(file, s, next.number, next.stored);
-  return ErrorCode::Ok;
+  return IntoBuffer(file, s, next.number, next.stored);
 }
 
 // SKIP: `count` records forwards (backwards when negative) in the current
@@ -239,8 +248,19 @@ const VxrKey* NamedKey(const VxrFileState& s, std::size_t number) {
   return &s.keys[number - 1];
 }
 
+// The reads proper: NEXT, PREVIOUS and those of one record. Each first
+// lets the previous record go.
+bool ReadsRecord(Op op) {
+  return op == Op::NEXT || op == Op::PREVIOUS || op == Op::GETfilekey || op == Op::GETfileptr ||
+         op == Op::GETkeyptr || op == Op::REGETfile || op == Op::REGETkey;
+}
+
 ErrorCode PerformReading(Op op, File& file, VxrFileState& s, const OperationArguments& arguments,
                          OperationAnswer& answer) {
+  if (ReadsRecord(op)) {
+    ReleaseHold(s);
+    s.watched.clear();
+  }
   VxrTree& tree = *s.open->tree;
   switch (op) {
     case Op::NEXT: return Read(file, s, true, answer);

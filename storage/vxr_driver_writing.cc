@@ -27,6 +27,7 @@ VxrStatus AddToCount(VxrTree& tree, std::uint32_t table, int delta) {
 }
 
 VxrStatus Add(File& file, VxrFileState& s, bool keys) {
+  ReleaseHold(s);
   VxrOpenFile& open = *s.open;
   std::uint32_t number = 0;
   if (const VxrStatus n = NextNumber(*open.store, number); !n.Ok()) return n;
@@ -61,11 +62,43 @@ VxrStatus StoredRecord(VxrFileState& s, std::uint32_t number, ErrorCode missing,
   return {};
 }
 
-// PUT (the current record) and PUTfileptr (the record at a pointer).
+// A record changed alone: locked for the change unless this FILE holds it,
+// and let go at the end (the hold too). `refused` answers a lock another
+// station holds.
+class RecordChange {
+ public:
+  RecordChange(VxrFileState& s, std::uint32_t number) : s_(s), number_(number) {}
+  ~RecordChange() {
+    if (locked_) s_.open->station->Unlock(number_);
+    ReleaseHold(s_);
+  }
+  RecordChange(const RecordChange&) = delete;
+  RecordChange& operator=(const RecordChange&) = delete;
+
+  bool Lock() {
+    if (s_.held == number_) return true;
+    locked_ = s_.open->station->TryLock(number_);
+    return locked_;
+  }
+
+ private:
+  VxrFileState& s_;
+  std::uint32_t number_;
+  bool locked_ = false;
+};
+
+// PUT (the current record) and PUTfileptr (the record at a pointer). A
+// record read with a watch armed and changed since by another station is
+// not written (89).
 VxrStatus Put(File& file, VxrFileState& s, std::uint32_t number, ErrorCode missing) {
   if (number == 0) return {missing};
+  RecordChange change(s, number);
+  if (!change.Lock()) return {ErrorCode::AccessDenied};
   std::string stored;
   if (const VxrStatus r = StoredRecord(s, number, missing, stored); !r.Ok()) return r;
+  if ((file.State() & kWatched) != 0 && number == s.current && stored != s.watched) {
+    return {ErrorCode::RecordChangedByAnotherStation};
+  }
   const Bytes image = StoredImage(file);
   if (AsText(image) == stored) return {};
   const Bytes old = BufferImage(file, stored);
@@ -80,6 +113,8 @@ VxrStatus Put(File& file, VxrFileState& s, std::uint32_t number, ErrorCode missi
 
 VxrStatus Delete(File& file, VxrFileState& s) {
   if (s.current == 0) return {ErrorCode::RecordNotAvailable};
+  RecordChange change(s, s.current);
+  if (!change.Lock()) return {ErrorCode::RecordNotAvailable};
   std::string stored;
   if (const VxrStatus r = StoredRecord(s, s.current, ErrorCode::RecordNotAvailable, stored); !r.Ok()) return r;
   if (const VxrStatus e = s.open->tree->Erase(VxrDataRecordKey(s.table, s.current)); !e.Ok()) return e;

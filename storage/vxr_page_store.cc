@@ -4,6 +4,7 @@
 #include <unordered_map>
 
 #include "storage/vxr_corruption.h"
+#include "storage/vxr_locks.h"
 
 namespace zelvo {
 namespace {
@@ -35,8 +36,8 @@ bool IsUnfinishedNewFile(std::span<const std::uint8_t> bytes) {
 
 }  // namespace
 
-VxrPageStore::Opened VxrPageStore::Open(std::unique_ptr<OsFile> file, bool writable) {
-  std::unique_ptr<VxrPageStore> store(new VxrPageStore(std::move(file), writable));
+VxrPageStore::Opened VxrPageStore::Open(std::unique_ptr<OsFile> file, bool writable, VxrStoreOptions options) {
+  std::unique_ptr<VxrPageStore> store(new VxrPageStore(std::move(file), writable, std::move(options)));
   const VxrStatus status = store->Refresh();
   if (!status.Ok()) return {status, nullptr};
   return {status, std::move(store)};
@@ -44,6 +45,7 @@ VxrPageStore::Opened VxrPageStore::Open(std::unique_ptr<OsFile> file, bool writa
 
 VxrStatus VxrPageStore::Refresh() {
   shadowOf_.clear();
+  interruption_ = Interruption::None;
   std::array<std::uint8_t, kVxrHeaderSize> bytes{};
   const ReadResult read = file_->ReadAt(0, bytes);
   if (Failed(read.code)) return FromCode(read.code);
@@ -103,30 +105,63 @@ VxrStatus VxrPageStore::Recover(const VxrHeader& atZero) {
     }
     pos += length;
   }
-  if (!whole || !next) {
+  bool undo = !whole || !next;
+  if (!undo && options_.undoInterrupted) {
+    // The decider reads the file as it would be when finished.
+    header_ = *next;
+    shadowOf_ = copies;
+    undo = options_.undoInterrupted(*this);
+    cache_.Clear();
+    shadowOf_.clear();
+  }
+  if (undo) {
     if (!ZonesInOrder(atZero)) return VxrStatus::Corrupt(kVxrZoneLayout);
     header_ = atZero;
     header_.committedEnd = header_.shadowEnd = static_cast<std::uint32_t>(atZero.UsedEnd());
-    if (writable_) return CommitHeader();
-    return {};
+    if (!MayRepair()) {
+      interruption_ = Interruption::Undone;
+      return {};
+    }
+    if (const ErrorCode l = LockAllReaders(); Failed(l)) return FromCode(l);
+    const VxrStatus committed = CommitHeader();
+    UnlockAllReaders();
+    return committed;
   }
   header_ = *next;
-  if (!writable_) {
+  if (!MayRepair()) {
     shadowOf_ = std::move(copies);
+    interruption_ = Interruption::Finished;
     return {};
   }
-  for (const auto& [home, pos] : copies) {
-    std::array<std::uint8_t, 6> head{};
-    if (const ReadResult r = file_->ReadAt(pos, head); Failed(r.code)) return FromCode(r.code);
-    Bytes page(VxrUnits(VxrLoad16(head, 4)) * kVxrUnit);
-    const ReadResult r = file_->ReadAt(pos, page);
-    if (Failed(r.code)) return FromCode(r.code);
-    if (const ErrorCode w = file_->WriteAt(home, std::span(page).first(r.bytes)); Failed(w)) {
-      return FromCode(w);
+  if (const ErrorCode l = LockAllReaders(); Failed(l)) return FromCode(l);
+  auto repair = [&]() -> VxrStatus {
+    for (const auto& [home, pos] : copies) {
+      std::array<std::uint8_t, 6> head{};
+      if (const ReadResult r = file_->ReadAt(pos, head); Failed(r.code)) return FromCode(r.code);
+      Bytes page(VxrUnits(VxrLoad16(head, 4)) * kVxrUnit);
+      const ReadResult r = file_->ReadAt(pos, page);
+      if (Failed(r.code)) return FromCode(r.code);
+      if (const ErrorCode w = file_->WriteAt(home, std::span(page).first(r.bytes)); Failed(w)) return FromCode(w);
     }
-  }
-  if (const ErrorCode w = WriteHeaderAt(0, header_); Failed(w)) return FromCode(w);
-  return CommitHeader();
+    if (const ErrorCode w = WriteHeaderAt(0, header_); Failed(w)) return FromCode(w);
+    return CommitHeader();
+  };
+  const VxrStatus repaired = repair();
+  UnlockAllReaders();
+  return repaired;
+}
+
+ErrorCode VxrPageStore::LockAllReaders() {
+  if (!options_.shared || readersLocked_) return ErrorCode::Ok;
+  const ErrorCode code = file_->Lock(VxrAllReaders(), LockKind::Exclusive, LockWait::Wait);
+  readersLocked_ = !Failed(code);
+  return code;
+}
+
+void VxrPageStore::UnlockAllReaders() {
+  if (!readersLocked_) return;
+  (void)file_->Unlock(VxrAllReaders());
+  readersLocked_ = false;
 }
 
 VxrStatus VxrPageStore::CommitHeader() {
@@ -359,19 +394,79 @@ VxrStatus VxrPageStore::Place(const VxrParentFinder& parentOf, VxrHeader& next) 
 }
 
 VxrStatus VxrPageStore::Write(const VxrParentFinder& parentOf) {
-  if (!HasChanges()) return {};
-  if (!writable_) return FromCode(ErrorCode::AccessDenied);
+  if (const VxrStatus one = WritePhaseOne(parentOf); !one.Ok()) return one;
+  return WritePhaseTwo();
+}
+
+VxrStatus VxrPageStore::WritePhaseOne(const VxrParentFinder& parentOf) {
+  if (prepared_ || !HasChanges()) return {};
+  if (!writable_ || interruption_ != Interruption::None) return FromCode(ErrorCode::AccessDenied);
+  if (const ErrorCode l = LockAllReaders(); Failed(l)) {
+    (void)Discard();
+    return FromCode(l);
+  }
   VxrHeader next = header_;
   encoded_.clear();
   VxrStatus status = Place(parentOf, next);
-  if (status.Ok()) status = WritePhases(committed_, next);
+  if (status.Ok()) status = PhaseOne(committed_, next);
   encoded_.clear();
-  if (status.Ok()) return status;
-  (void)Discard();  // read the file again as the failure left it
+  if (!status.Ok()) Unprepare();
   return status;
 }
 
-VxrStatus VxrPageStore::WritePhases(const VxrHeader& before, VxrHeader next) {
+void VxrPageStore::Unprepare() {
+  // The header at offset 0 may already point at the shadow copies: the old
+  // one goes back, so that a failed write is not finished later.
+  if (writable_ && !newFile_) {
+    if (!Failed(WriteHeaderAt(0, committed_))) (void)file_->Sync();
+  }
+  prepared_.reset();
+  const bool repairs = repairs_;
+  repairs_ = false;  // what the failure left is read, not repaired, now
+  (void)Discard();
+  repairs_ = repairs;
+  UnlockAllReaders();
+}
+
+VxrStatus VxrPageStore::WritePhaseTwo() {
+  if (!prepared_) return {};
+  PreparedWrite write = std::move(*prepared_);
+  prepared_.reset();
+  auto span = [](const std::string& s) {
+    return std::span(reinterpret_cast<const std::uint8_t*>(s.data()), s.size());
+  };
+  auto finish = [&]() -> VxrStatus {
+    for (const auto& [home, bytes] : write.homes) {
+      if (const ErrorCode w = file_->WriteAt(home, span(bytes)); Failed(w)) return FromCode(w);
+    }
+    // Still pointing at the shadow area: a torn write of it is finished again.
+    if (const ErrorCode w = WriteHeaderAt(0, write.final); Failed(w)) return FromCode(w);
+    return CommitHeader();
+  };
+  const VxrStatus status = finish();
+  if (status.Ok()) {
+    cache_.MarkAllClean();
+    headerChanged_ = false;
+  } else {
+    (void)Discard();  // read the file again as the failure left it
+  }
+  UnlockAllReaders();
+  return status;
+}
+
+VxrStatus VxrPageStore::AbandonPhaseOne() {
+  if (!prepared_) return {};
+  prepared_.reset();
+  const VxrStatus committed = CommitHeader();
+  const bool repairs = repairs_;
+  repairs_ = false;
+  const VxrStatus discarded = Discard();
+  repairs_ = repairs;
+  UnlockAllReaders();
+  return committed.Ok() ? discarded : committed;
+}
+
+VxrStatus VxrPageStore::PhaseOne(const VxrHeader& before, VxrHeader next) {
   if (newFile_) {
     // An empty header first, so that the file is an indexed record file
     // from its first byte on, whatever happens next.
@@ -425,30 +520,32 @@ VxrStatus VxrPageStore::WritePhases(const VxrHeader& before, VxrHeader next) {
   if (const ErrorCode w = WriteHeaderAt(0, pointing); Failed(w)) return FromCode(w);
   if (const ErrorCode s = file_->Sync(); Failed(s)) return FromCode(s);
 
-  // Phase two: from here an interruption is finished by the next open.
-  for (const Encoded& p : pages) {
-    if (p.home < oldEnd) {
-      if (const ErrorCode w = file_->WriteAt(p.home, span(p.bytes)); Failed(w)) return FromCode(w);
-    }
+  // From here an interruption is finished by the next refresh.
+  PreparedWrite write;
+  for (Encoded& p : pages) {
+    if (p.home < oldEnd) write.homes.emplace_back(p.home, std::move(p.bytes));
   }
-  // Still pointing at the shadow area: a torn write of it is finished again.
-  VxrHeader final = next;
-  final.shadowEnd = pointing.shadowEnd;
-  if (const ErrorCode w = WriteHeaderAt(0, final); Failed(w)) return FromCode(w);
-  if (const VxrStatus s = CommitHeader(); !s.Ok()) return s;
-  cache_.MarkAllClean();
-  headerChanged_ = false;
+  write.final = next;
+  write.final.shadowEnd = pointing.shadowEnd;
+  prepared_ = std::move(write);
   return {};
 }
 
 VxrStatus VxrPageStore::RefreshIfChanged() {
-  if (HasChanges() || newFile_) return {};
+  if (HasChanges()) return {};
   std::array<std::uint8_t, kVxrHeaderSize> bytes{};
   const ReadResult read = file_->ReadAt(0, bytes);
   if (Failed(read.code)) return FromCode(read.code);
-  const auto header = DecodeVxrHeader(std::span(bytes).first(read.bytes));
-  if (!header) return FromCode(ErrorCode::InvalidDataFile);
-  if (header->changeCounter == committed_.changeCounter && header->committedEnd == header->shadowEnd) {
+  const std::span<const std::uint8_t> got = std::span(bytes).first(read.bytes);
+  const auto header = DecodeVxrHeader(got);
+  if (!header) {
+    if (newFile_ && IsUnfinishedNewFile(got)) return {};
+    return FromCode(ErrorCode::InvalidDataFile);
+  }
+  // An interrupted write is decided again at every refresh: it may have been
+  // repaired meanwhile, or this store may now repair it.
+  if (!newFile_ && header->changeCounter == committed_.changeCounter && header->committedEnd == header->shadowEnd &&
+      interruption_ == Interruption::None) {
     return {};
   }
   return Discard();

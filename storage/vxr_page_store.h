@@ -32,8 +32,17 @@
 //
 // Opening (Open) checks the header and the zones (error 36 for a file
 // that is not an indexed record file, a corruption for damaged zones), and
-// finishes or undoes an interrupted write: a writable file is repaired on
-// disk, a read-only one reads its pages through the shadow copies.
+// finishes or undoes an interrupted write. The decision: undo when a shadow
+// copy cannot be read whole or the options' undoInterrupted says so (a
+// transaction over several files not complete), else finish. Only a store
+// that may repair (writable and not shared, or shared while its station holds
+// the write lock: SetRepairs) carries the decision out on disk; any other
+// reads its pages through the newest shadow copies (finish) or ignores them
+// (undo), as a reading station does.
+//
+// A shared store (others may write the file) takes the all-readers lock of
+// storage/vxr_locks.h, waiting, from phase one to the end of phase two and
+// while it repairs. The station's own locks are its owner's.
 //
 // Owns its OS file. Not thread-safe: the run token's holder only.
 #pragma once
@@ -45,6 +54,8 @@
 #include <optional>
 #include <string>
 #include <unordered_map>
+#include <utility>
+#include <vector>
 
 #include "storage/os_file.h"
 #include "storage/vxr_header.h"
@@ -60,6 +71,15 @@ inline constexpr std::uint32_t kVxrNewPage = 0x80000000;
 // kVxrNoPage for the root.
 using VxrParentFinder = std::function<VxrStatus(std::uint32_t page, std::uint32_t& parent)>;
 
+class VxrPageStore;
+
+struct VxrStoreOptions {
+  bool shared = false;
+  // Asked with the store reading through the shadow copies of an
+  // interrupted write it could finish: true to undo it instead.
+  std::function<bool(VxrPageStore&)> undoInterrupted;
+};
+
 class VxrPageStore {
  public:
   struct [[nodiscard]] Opened {
@@ -69,10 +89,19 @@ class VxrPageStore {
   // An empty file is a new file, and so is one whose first write stopped
   // short (its bytes are the empty header's or zeros); the first Write
   // writes its header.
-  static Opened Open(std::unique_ptr<OsFile> file, bool writable);
+  static Opened Open(std::unique_ptr<OsFile> file, bool writable, VxrStoreOptions options = {});
 
   VxrHeader& Header() { return header_; }
   bool Writable() const { return writable_; }
+  bool Shared() const { return options_.shared; }
+  OsFile& File() { return *file_; }
+  // A shared store's station holds the write lock: an interrupted write met
+  // from now on is repaired on disk.
+  void SetRepairs(bool repairs) { repairs_ = repairs; }
+  // What the last look at an interrupted write decided, while it is not
+  // repaired: reading through its shadow copies, or ignoring them.
+  enum class Interruption : std::uint8_t { None, Finished, Undone };
+  Interruption Interrupted() const { return interruption_; }
 
   // The page, read and decoded when not cached. REQUIRES: the pointer is used
   // only until the next Trim, Write or Discard.
@@ -91,6 +120,16 @@ class VxrPageStore {
   // Writes every change in the two phases above. On failure the changes are
   // dropped and the store reads the file again as the failure left it.
   VxrStatus Write(const VxrParentFinder& parentOf);
+  // The two phases apart, for a commit over several files: phase one leaves
+  // the file to be finished by the next refresh and keeps the all-readers
+  // lock; phase two makes the pages final and releases it. Abandon, after
+  // phase one, commits the header at offset 0 (the old one), which drops the
+  // shadow copies, and drops the changes. Each is a no-op without a phase
+  // one prepared (WritePhaseOne of a store without changes prepares none).
+  VxrStatus WritePhaseOne(const VxrParentFinder& parentOf);
+  VxrStatus WritePhaseTwo();
+  VxrStatus AbandonPhaseOne();
+  bool Prepared() const { return prepared_.has_value(); }
   // Drops every change and the cache; the header is read again.
   VxrStatus Discard();
   // Reads the header again; when another open committed since (a higher
@@ -103,18 +142,35 @@ class VxrPageStore {
   std::size_t DirtyPages() const { return cache_.DirtyCount(); }
 
  private:
-  VxrPageStore(std::unique_ptr<OsFile> file, bool writable) : file_(std::move(file)), writable_(writable) {}
+  VxrPageStore(std::unique_ptr<OsFile> file, bool writable, VxrStoreOptions options)
+      : file_(std::move(file)), writable_(writable), options_(std::move(options)) {}
+
+  bool MayRepair() const { return writable_ && (repairs_ || !options_.shared); }
+  ErrorCode LockAllReaders();
+  void UnlockAllReaders();
+  // Phase one failed: the old header back at offset 0, the changes dropped.
+  void Unprepare();
 
   VxrStatus Refresh();
   VxrStatus Recover(const VxrHeader& atZero);
   std::optional<std::size_t> ZoneOf(std::uint32_t reference) const;
   VxrStatus Place(const VxrParentFinder& parentOf, VxrHeader& next);
-  VxrStatus WritePhases(const VxrHeader& before, VxrHeader next);
+  VxrStatus PhaseOne(const VxrHeader& before, VxrHeader next);
   VxrStatus CommitHeader();
   ErrorCode WriteHeaderAt(std::uint64_t offset, const VxrHeader& header);
 
   std::unique_ptr<OsFile> file_;
   bool writable_;
+  VxrStoreOptions options_;
+  bool repairs_ = false;
+  bool readersLocked_ = false;
+  Interruption interruption_ = Interruption::None;
+  // Between the phases: the pages for their homes and the final header.
+  struct PreparedWrite {
+    std::vector<std::pair<std::uint64_t, std::string>> homes;
+    VxrHeader final;
+  };
+  std::optional<PreparedWrite> prepared_;
   VxrHeader header_;
   VxrHeader committed_;  // the header as on disk
   bool newFile_ = false;

@@ -32,6 +32,8 @@
 #include "storage/vxr_key_search.h"
 #include "storage/vxr_memory_records.h"
 #include "storage/vxr_page_store.h"
+#include "storage/vxr_station.h"
+#include "storage/vxr_transaction.h"
 #include "storage/vxr_tree.h"
 
 namespace zelvo::vxr {
@@ -43,9 +45,14 @@ struct VxrOpenFile {
   std::string folded;  // the path without regard to case
   std::unique_ptr<VxrPageStore> store;
   std::unique_ptr<VxrTree> tree;
+  std::unique_ptr<VxrStation> station;  // borrows the store's OS file
   int users = 0;
+  int operations = 0;  // operations under way (a build's progress events nest)
   bool streaming = false;
   std::size_t putOff = 0;
+  // Joined to the process's transaction (LOGOUT), with its control file.
+  bool inTransaction = false;
+  std::string controlFile;
 };
 
 // Where reading stands: what GETSTATE saves and RESTORESTATE puts back.
@@ -87,9 +94,30 @@ struct VxrFileState final : DriverFileState, VxrReadPosition {
   // meanwhile (from a progress event) cancels it and closes once it stopped.
   bool building = false;
   bool closeWhenBuilt = false;
+  // The record this FILE holds (its record lock taken), 0 for none; how long
+  // a read armed by HOLDfilesec repeats (0: HOLDfile, until granted).
+  std::uint32_t held = 0;
+  int holdSeconds = 0;
+  bool tableLocked = false;  // LOCKfile
+  // The stored image of the record read with a watch armed.
+  std::string watched;
 };
 
 // ---- shared by the driver's files ---------------------------------------------
+
+// The station's part of an operation: its lock taken (waiting) and the
+// header refreshed, once per operation; and given up again at the end, the
+// write lock kept while the file is in the transaction or has changes put
+// off.
+VxrStatus BeginOperation(VxrOpenFile& file, bool writing);
+void EndOperation(VxrOpenFile& file);
+// The TCF option: the control file path for every file ("" for each file's
+// own "quillset.tcf").
+const std::string& TcfOption();
+// NEXT, PREVIOUS and the reads of one record: each lets the previous record go.
+bool ReadsRecord(FileOperation op);
+// Releases the FILE's hold, if any.
+void ReleaseHold(VxrFileState& s);
 
 // The code of `status`; with 90 the driver's words go to the file error text.
 ErrorCode Answer(VxrStatus status, OperationAnswer& answer);
@@ -130,6 +158,8 @@ ErrorCode PerformReading(FileOperation op, File& file, VxrFileState& s, const Op
 // ADD APPEND PUT PUTfileptr DELETE EMPTY BUILDfile BUILDkey PACK.
 ErrorCode PerformChange(FileOperation op, File& file, VxrFileState& s, const OperationArguments& arguments,
                         OperationAnswer& answer);
+// LOGOUT COMMIT ROLLBACK (storage/vxr_transaction.cc).
+ErrorCode PerformTransaction(FileOperation op, File& file, VxrFileState& s, OperationAnswer& answer);
 // GETSTATE RESTORESTATE FREESTATE BUILDdyn GETPROPERTYkey SETPROPERTYkey.
 ErrorCode PerformStateOperation(FileOperation op, File& file, VxrFileState& s,
                                 const OperationArguments& arguments, OperationAnswer& answer);

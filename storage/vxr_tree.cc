@@ -276,6 +276,16 @@ VxrStatus VxrTree::ParentOf(std::uint32_t at, std::uint32_t& parent) {
   }
 }
 
+VxrStatus VxrTree::WritePhaseOne() {
+  return store_.WritePhaseOne([this](std::uint32_t page, std::uint32_t& parent) { return ParentOf(page, parent); });
+}
+
+VxrStatus VxrTree::WritePhaseTwo() {
+  const VxrStatus status = store_.WritePhaseTwo();
+  store_.Trim();
+  return status;
+}
+
 VxrStatus VxrTree::Write() {
   const VxrStatus status = store_.Write([this](std::uint32_t page, std::uint32_t& parent) {
     return ParentOf(page, parent);

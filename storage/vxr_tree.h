@@ -47,6 +47,9 @@ class VxrTree final : public VxrOrderedRecords {
 
   // Writes the changes to the file (two phases) and trims the cache.
   VxrStatus Write();
+  // The two phases apart (storage/vxr_page_store.h), for a commit over several files.
+  VxrStatus WritePhaseOne();
+  VxrStatus WritePhaseTwo();
   // Drops the changes not yet written.
   VxrStatus Discard() { return store_.Discard(); }
 
