@@ -28,6 +28,7 @@ CopyResult CopyWholeFile(const std::string& from, const std::string& to) {
     if (Failed(code)) break;
     offset += read.bytes;
   }
+  if (!Failed(code)) code = target.file->Sync();  // the copy is on the disk when it is answered
   if (!Failed(code)) code = target.file->Close();
   if (Failed(code)) {
     (void)target.file->Close();

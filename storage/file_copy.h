@@ -1,6 +1,6 @@
 // Copying a file byte for byte through the file layer (storage/os_file.h),
 // for the drivers' COPY. The copy is whole or absent: a failed copy removes
-// what it had written of the target. Stateless; the current file system.
+// what it had written of the target; a copy answered is synced to the disk. Stateless; the current file system.
 #pragma once
 
 #include <string>

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "storage/driver_options.h"
+#include "storage/file_copy.h"
 #include "storage/file_sharing.h"
 #include "storage/vxr_corruption.h"
 #include "storage/vxr_definition.h"
@@ -261,31 +262,6 @@ ErrorCode Create(File& file, OperationAnswer& answer) {
 
 // ---- by name -------------------------------------------------------------------
 
-ErrorCode CopyWhole(const std::string& from, const std::string& to) {
-  FileSystem& fs = CurrentFileSystem();
-  OpenResult source = fs.Open(from, {.read = true});
-  if (Failed(source.code)) return NameFailure(source.code);
-  OpenResult target = fs.Open(to, {.read = true, .write = true, .create = true, .truncate = true});
-  if (Failed(target.code)) return NameFailure(target.code);
-  Bytes buffer(1 << 16);
-  ErrorCode code = ErrorCode::Ok;
-  for (std::uint64_t offset = 0;;) {
-    const ReadResult read = source.file->ReadAt(offset, buffer);
-    if (Failed(read.code)) {
-      code = read.code;
-      break;
-    }
-    if (read.bytes == 0) break;
-    code = target.file->WriteAt(offset, std::span(buffer).first(read.bytes));
-    if (Failed(code)) break;
-    offset += read.bytes;
-  }
-  if (!Failed(code)) code = target.file->Sync();
-  (void)target.file->Close();
-  if (Failed(code)) (void)fs.Remove(to);  // no half copy is left behind
-  return code;
-}
-
 bool IsOpenInProcess(const std::string& path) { return OpenFiles().contains(Folded(path)); }
 
 ErrorCode ByName(Op op, File& file, const OperationArguments& arguments) {
@@ -294,7 +270,7 @@ ErrorCode ByName(Op op, File& file, const OperationArguments& arguments) {
   if (op == Op::COPY || op == Op::RENAME) {
     const std::string to = SplitVxrName(arguments.text).path;
     if (to.empty()) return ErrorCode::InvalidFilename;
-    if (op == Op::COPY) return CopyWhole(path, to);
+    if (op == Op::COPY) return NameFailure(CopyWholeFile(path, to).code);
     if (IsOpenInProcess(path) || IsOpenInProcess(to)) return ErrorCode::AccessDenied;
     return NameFailure(CurrentFileSystem().Rename(path, to));
   }
