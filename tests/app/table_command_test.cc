@@ -4,6 +4,9 @@
 
 #include <gtest/gtest.h>
 
+#include <sys/wait.h>
+#include <unistd.h>
+
 #include <algorithm>
 #include <filesystem>
 #include <sstream>
@@ -253,6 +256,39 @@ TEST_F(TableCommandTest, ThePensionFundTablesLiveInTheirDriveFolder) {
   const TableOutcome tooLarge = LoadTable(kPenstaTable, elsewhere, R"({"KOEF": 10})" "\n");
   ASSERT_EQ(tooLarge.errors.size(), 2u);
   EXPECT_EQ(tooLarge.errors[0], "line 1: File System Error: bad data");
+}
+
+// Two processes loading into one file at once both succeed, every record of
+// both is there, and a dump meanwhile reads the file as it stands.
+TEST_F(TableCommandTest, TwoProcessesLoadIntoOneFileAtOnce) {
+  Load(kNbasaTable, Options(1), SampleLine(kNbasaTable, 0));
+  constexpr int kEach = 300;
+  pid_t children[2];
+  for (int c = 0; c < 2; ++c) {
+    children[c] = fork();
+    ASSERT_GE(children[c], 0);
+    if (children[c] == 0) {
+      std::string input;
+      const std::string line = SampleLine(kNbasaTable, 1 + c);  // the pay records' keys allow duplicates
+      for (int k = 0; k < kEach; ++k) input += line;
+      _exit(LoadTable(kNbasaTable, Options(1), input).ok() ? 0 : 1);
+    }
+  }
+  std::ostringstream meanwhile;
+  EXPECT_TRUE(DumpTable(kNbasaTable, Options(1), meanwhile).ok());
+  for (const pid_t child : children) {
+    int status = 0;
+    ASSERT_EQ(waitpid(child, &status, 0), child);
+    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+  }
+  const std::string dumped = Dump(kNbasaTable, Options(1));
+  EXPECT_EQ(std::count(dumped.begin(), dumped.end(), '\n'), 1 + 2 * kEach);
+  for (int c = 0; c < 2; ++c) {
+    const std::string line = SampleLine(kNbasaTable, 1 + c);
+    std::size_t found = 0;
+    for (std::size_t at = dumped.find(line); at != std::string::npos; at = dumped.find(line, at + 1)) ++found;
+    EXPECT_EQ(found, static_cast<std::size_t>(kEach)) << c;
+  }
 }
 
 }  // namespace
