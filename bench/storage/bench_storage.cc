@@ -18,7 +18,12 @@
 //   (d) random look-ups of a NUM_KEY value, the whole record read;
 //   (e) PUTs changing FAM (a key field) of records found by NUM_KEY;
 //   (f) DELETEs of records found by NUM_KEY;
-//   (g) the file's size after (a).
+//   (g) the file's size after (a);
+//   (h) the batch added inside one LOGOUT/COMMIT against SQLite's one
+//       BEGIN/COMMIT;
+//   (i) two processes adding the one-by-one count of records each into one
+//       file at once, every record durable on its own: VXR opened shared by
+//       both, SQLite in rollback-journal mode with a busy timeout.
 // (e) and (f) are batches like (a): STREAM ... FLUSH against one transaction,
 // so that they weigh the keys' upkeep rather than the disk's sync (which (b)
 // weighs). Each run repeats the whole work `--runs` times and prints the
@@ -28,6 +33,8 @@
 // (--records after --quick changes the batch of the quick scale;
 // --skip-durable leaves out (b), whose syncs hide the rest from a profiler).
 #include <sqlite3.h>
+#include <sys/wait.h>
+#include <unistd.h>
 
 #include <algorithm>
 #include <chrono>
@@ -186,7 +193,7 @@ Work Plan(const std::vector<Row>& rows, const Scale& scale) {
 // ---------------------------------------------------------------- timing
 
 struct Measures {
-  double seconds[6] = {};  // (a) .. (f)
+  double seconds[8] = {};  // (a) .. (f), (h), (i)
   std::uint64_t bytes = 0;  // (g)
   std::uint64_t scanSum = 0, lookupSum = 0;
 };
@@ -215,9 +222,10 @@ class VxrStore {
   }
 
   void Create() { Do(Op::CREATE); }
-  void Open() {
+  // Read/write, others kept from writing; shared: others may write too.
+  void Open(bool shared = false) {
     OperationArguments args;
-    args.mode = AccessMode{0x22};  // read/write, others kept from writing
+    args.mode = AccessMode{static_cast<std::uint8_t>(shared ? 0x42 : 0x22)};
     Do(Op::OPEN, args);
   }
   void Close() { Do(Op::CLOSE); }
@@ -230,6 +238,23 @@ class VxrStore {
       Do(Op::ADD);
     }
     if (stream) Do(Op::FLUSH);
+  }
+
+  void AddInTransaction(const std::vector<Row>& rows, std::size_t count) {
+    Do(Op::LOGOUT);
+    for (std::size_t i = 0; i < count; ++i) {
+      Load(rows[i]);
+      Do(Op::ADD);
+    }
+    Do(Op::COMMIT);
+  }
+
+  // Rows [from, from + count) one by one, each durable.
+  void AddEach(const std::vector<Row>& rows, std::size_t from, std::size_t count) {
+    for (std::size_t i = from; i < from + count; ++i) {
+      Load(rows[i % rows.size()]);
+      Do(Op::ADD);
+    }
   }
 
   std::uint64_t ScanInKeyOrder(std::size_t expected) {
@@ -319,10 +344,18 @@ class SqliteStore {
     Exec("CREATE INDEX NBA_FAM_KEY ON NBASA (FAM COLLATE NOCASE)");
     Close();
   }
-  void Open() {
+  void Open(bool shared = false) {
     if (sqlite3_open(path_.c_str(), &db_) != SQLITE_OK) Fail("SQLite cannot open " + path_);
+    if (shared) sqlite3_busy_timeout(db_, 600'000);
     Exec("PRAGMA journal_mode=DELETE");
     Exec("PRAGMA synchronous=FULL");
+  }
+
+  void AddInTransaction(const std::vector<Row>& rows, std::size_t count) { Add(rows, count, true); }
+  void AddEach(const std::vector<Row>& rows, std::size_t from, std::size_t count) {
+    std::vector<Row> part;
+    for (std::size_t i = from; i < from + count; ++i) part.push_back(rows[i % rows.size()]);
+    Add(part, count, false);
   }
   void Close() {
     for (sqlite3_stmt* s : {insert_, select_, update_, delete_, scan_}) sqlite3_finalize(s);
@@ -483,6 +516,39 @@ Measures Measure(const fs::path& dir, std::string_view name, const Work& w, cons
   m.seconds[5] = Time(name, 'f', [&] { store.Delete(w); });
   store.ScanInKeyOrder(w.rows.size() - w.deleted.size());  // what is left is all there
   store.Close();
+
+  Store logged(base + "T");
+  logged.Create();
+  logged.Open();
+  m.seconds[6] = Time(name, 'h', [&] { logged.AddInTransaction(w.rows, w.rows.size()); });
+  logged.Close();
+
+  if (scale.oneByOne > 0) {
+    Store shared(base + "P");
+    shared.Create();
+    m.seconds[7] = Time(name, 'i', [&] {
+      pid_t children[2];
+      for (int c = 0; c < 2; ++c) {
+        children[c] = fork();
+        if (children[c] < 0) Fail("cannot fork");
+        if (children[c] == 0) {
+          Store own(base + "P");
+          own.Open(true);
+          own.AddEach(w.rows, static_cast<std::size_t>(c) * scale.oneByOne, scale.oneByOne);
+          own.Close();
+          std::_Exit(0);
+        }
+      }
+      for (const pid_t child : children) {
+        int status = 0;
+        if (waitpid(child, &status, 0) != child || !WIFEXITED(status) || WEXITSTATUS(status) != 0)
+          Fail("a process adding at the same time failed");
+      }
+    });
+    shared.Open();
+    shared.ScanInKeyOrder(2 * scale.oneByOne);  // every record of both is there
+    shared.Close();
+  }
   return m;
 }
 
@@ -499,6 +565,11 @@ constexpr Case kCases[] = {
     {"(a) batch ADD, STREAM/transaction", 1.0},  {"(b) ADD one by one, each durable", 1.0},
     {"(c) full scan in NUM_KEY order", 1.0},     {"(d) random look-ups by NUM_KEY", 1.5},
     {"(e) PUT changing FAM (a key field)", 1.5}, {"(f) DELETE", 1.5},
+};
+// After (g): cases 6 and 7 of Measures.
+constexpr Case kSharingCases[] = {
+    {"(h) batch ADD in one LOGOUT/COMMIT", 1.0},
+    {"(i) 2 processes ADD one by one, durable", 1.0},
 };
 
 int Run(int argc, char** argv) {
@@ -553,6 +624,21 @@ int Run(int argc, char** argv) {
   const double x = static_cast<double>(vxr[0].bytes), y = static_cast<double>(lite[0].bytes);
   std::printf("%-38s %9.2f MB %8.2f MB %7.2f %7.1f  %s\n", "(g) file size after (a)", x / 1e6, y / 1e6, x / y,
               1.0, x / y <= 1.0 ? "yes" : "NO");
+  for (std::size_t c = 0; c < std::size(kSharingCases); ++c) {
+    std::vector<double> a, b;
+    for (int r = 0; r < runs; ++r) {
+      a.push_back(vxr[static_cast<std::size_t>(r)].seconds[6 + c]);
+      b.push_back(lite[static_cast<std::size_t>(r)].seconds[6 + c]);
+    }
+    const double p = Median(a), q = Median(b);
+    if (q == 0) {
+      std::printf("%-38s %11s %11s %7s %7.1f  %s\n", kSharingCases[c].name, "-", "-", "-", kSharingCases[c].target,
+                  "skipped");
+      continue;
+    }
+    std::printf("%-38s %9.3f s %9.3f s %7.2f %7.1f  %s\n", kSharingCases[c].name, p, q, p / q,
+                kSharingCases[c].target, p / q <= kSharingCases[c].target ? "yes" : "NO");
+  }
   return 0;
 }
 
