@@ -577,6 +577,10 @@ ErrorCode QuillsetDriver::Perform(FileOperation op, File& file, const OperationA
   // holding the record can write meanwhile.
   const bool holding = (file.State() & kHoldArmed) != 0 && ReadsRecord(op);
   const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(std::max(0, s.holdSeconds));
+  // A transaction's start waits for the write lock only for its seconds.
+  if (op == Op::LOGOUT && !open.inTransaction && open.store->Writable()) {
+    if (const ErrorCode entered = open.station->EnterWriting(arguments.seconds); Failed(entered)) return entered;
+  }
   for (;;) {
     if (const VxrStatus begun = BeginOperation(open, Writes(op)); !begun.Ok()) {
       EndOperation(open);

@@ -10,7 +10,10 @@
 // order (storage/vxr_key_search.h) SETkey, SETkeykey, SETkeyptr,
 // SETkeykeyptr, GETfilekey, GETkeyptr, POINTERkey, POSITIONkey, RESETkey,
 // REGETkey, RECORDSkey, DUPLICATE, DUPLICATEkey, GETPROPERTYkey,
-// SETPROPERTYkey, BUILDfile and BUILDkey. A record pointer and a saved file
+// SETPROPERTYkey, BUILDfile and BUILDkey; for sharing between stations
+// (storage/vxr_station.h) HOLDfile, HOLDfilesec, RELEASE, WATCH, LOCKfile,
+// LOCKfilesec and UNLOCK, and the transactions LOGOUT, COMMIT and ROLLBACK
+// (storage/vxr_transaction.cc). A record pointer and a saved file
 // position are the record number (the position as its 4 bytes, big-endian).
 // A key that a FILE's counters show partially built (an APPEND left records
 // to a build) is taken as such when the FILE opens.
@@ -38,6 +41,18 @@
 //
 // GET_PROPERTY and SET_PROPERTY take the SEND words (GET_PROPERTY only reads
 // them); key properties and saved states: storage/vxr_driver_state.cc.
+//
+// Sharing. A file opened letting others write (sharing part 0x00 or 0x40)
+// reads its header once per operation under its station's lock and sees the
+// other stations' commits; its writes take the all-readers lock. A read with
+// a hold armed takes the record's lock (43 while another station has it,
+// repeated until granted, or for the seconds of HOLDfilesec, the station's
+// lock given up between the tries); PUT and DELETE lock a record they do not
+// hold (refused: 5 and 33) and let it go once the change is in the file; a
+// PUT of a record read with a watch armed answers 89 when another station
+// changed it since. LOGOUT takes the write lock for the seconds it is given
+// (32 when another station keeps it), and the file keeps it, its changes in
+// the cache, until COMMIT or ROLLBACK.
 //
 // Per process, one VXR file opened by several FILEs (the same path, letters
 // compared without regard to case) is opened once and shared, with a use

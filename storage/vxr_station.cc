@@ -1,5 +1,8 @@
 #include "storage/vxr_station.h"
 
+#include <chrono>
+#include <thread>
+
 #include "storage/vxr_locks.h"
 
 namespace zelvo {
@@ -36,6 +39,23 @@ ErrorCode VxrStation::Enter(bool writing) {
   const ErrorCode code = file_.Lock(VxrReaderSlot(slot_), LockKind::Shared, LockWait::Wait);
   slotHeld_ = !Failed(code);
   return code;
+}
+
+ErrorCode VxrStation::EnterWriting(int seconds) {
+  if (!shared_ || writeHeld_ || seconds <= 0) return Enter(true);
+  if (slotHeld_) {
+    (void)file_.Unlock(VxrReaderSlot(slot_));
+    slotHeld_ = false;
+  }
+  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
+  for (;;) {
+    if (!Failed(file_.Lock(VxrWriteLock(), LockKind::Exclusive, LockWait::Try))) {
+      writeHeld_ = true;
+      return ErrorCode::Ok;
+    }
+    if (std::chrono::steady_clock::now() >= deadline) return ErrorCode::FileIsAlreadyLocked;
+    std::this_thread::sleep_for(std::chrono::milliseconds(10));
+  }
 }
 
 void VxrStation::Leave(bool keepWriteLock) {

@@ -35,6 +35,10 @@ class VxrStation {
 
   bool Shared() const { return shared_; }
   ErrorCode Enter(bool writing);
+  // The write lock tried until `seconds` have passed (0: waited for), for a
+  // transaction's start, which would otherwise wait for ever on a station
+  // waiting in turn for a file this one holds: 32 when not granted.
+  ErrorCode EnterWriting(int seconds);
   void Leave(bool keepWriteLock);
   bool HoldsWriteLock() const { return writeHeld_; }
 

@@ -209,6 +209,14 @@ TEST_F(VxrSharingTest, TransactionsCommitAndRollBackOverSeveralFiles) {
   ASSERT_EQ(Do(lines, Op::COMMIT), ErrorCode::Ok);
   EXPECT_EQ(ReadAll(other), (Content{{1, "IVANOV"}, {2, "PETROV"}}));
   EXPECT_TRUE(fs::exists(dir_ / "quillset.tcf"));
+
+  // A transaction's start waits for another station's only for its seconds,
+  // so two stations joining two files in opposite orders never wait for ever.
+  ASSERT_EQ(Do(pay, Op::LOGOUT), ErrorCode::Ok);
+  EXPECT_EQ(Seconds(other, Op::LOGOUT, 1), ErrorCode::FileIsAlreadyLocked);
+  ASSERT_EQ(Do(pay, Op::ROLLBACK), ErrorCode::Ok);
+  ASSERT_EQ(Seconds(other, Op::LOGOUT, 1), ErrorCode::Ok);
+  ASSERT_EQ(Do(other, Op::COMMIT), ErrorCode::Ok);
   for (File* f : {&pay, &lines, &other}) ASSERT_EQ(Do(*f, Op::CLOSE), ErrorCode::Ok);
   EXPECT_EQ(Reopened("NZELVO"), (Content{{1, "LINE1"}, {2, "LINE2"}}));
 }
