@@ -2,11 +2,14 @@
 
 #include <cerrno>
 #include <cstring>
+#include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <iterator>
 #include <optional>
 #include <sstream>
+
+#include <unistd.h>
 
 #include "app/bound_values.h"
 #include "app/csv_text.h"
@@ -23,6 +26,7 @@
 #include "storage/file.h"
 #include "storage/file_operations.h"
 #include "storage/view.h"
+#include "storage/vxr_file_name.h"
 
 namespace zelvo {
 namespace {
@@ -412,6 +416,32 @@ class ManagedLoad {
   bool streaming_ = false;
 };
 
+// Two loads into a missing indexed record file at once must not both create
+// it: the second CREATE would remove the table the first has begun to fill.
+// The file is made under a name of this process's own and linked into place,
+// which only one of them can do; the other finds the file there. Null when
+// the file is there now, else what went wrong.
+std::optional<std::string> CreateMissingFile(const TableDeclaration& table, const TableOptions& options) {
+  if (table.driver != Driver::Quillset || !table.create) return std::nullopt;
+  const std::string name = TablePath(table, options);
+  const VxrName split = SplitVxrName(name);
+  if (name.find("\\!") != std::string::npos || std::filesystem::exists(split.path)) return std::nullopt;
+  const std::string made = split.path + ".new" + std::to_string(::getpid());
+  const FileDeclaration declaration{.label = table.label, .driver = table.driver, .name = made,
+                                    .attributes = kFileCreate, .fields = table.fields, .keys = table.keys};
+  File file(declaration);
+  if (const ErrorCode code = PerformFileOperation(file, FileOperation::CREATE); Failed(code)) {
+    std::filesystem::remove(made);
+    return "cannot create " + split.path + ": " + FailureText(code);
+  }
+  if (file.IsOpen()) (void)PerformFileOperation(file, FileOperation::CLOSE);
+  const bool linked = ::link(made.c_str(), split.path.c_str()) == 0;
+  const int why = errno;
+  std::filesystem::remove(made);
+  if (!linked && why != EEXIST) return "cannot create " + split.path + ": " + std::strerror(why);
+  return std::nullopt;
+}
+
 TableOutcome LoadTable(const TableDeclaration& table, const TableOptions& options, std::string_view input) {
   if (auto problem = DriverProblem(table)) return Failure(std::string(table.label) + ": " + *problem);
   std::optional<ManagedLoad> managed;
@@ -432,6 +462,7 @@ TableOutcome LoadTable(const TableDeclaration& table, const TableOptions& option
     outcome.errors.push_back("nothing was written to " + std::string(table.label));
     return outcome;
   }
+  if (auto problem = CreateMissingFile(table, options)) return Failure(*problem);
 
   if (managed) {
     TableOutcome outcome;

@@ -259,35 +259,47 @@ TEST_F(TableCommandTest, ThePensionFundTablesLiveInTheirDriveFolder) {
 }
 
 // Two processes loading into one file at once both succeed, every record of
-// both is there, and a dump meanwhile reads the file as it stands.
+// both is there, and a dump meanwhile reads the file as it stands — also
+// when the file is missing and both would make it.
 TEST_F(TableCommandTest, TwoProcessesLoadIntoOneFileAtOnce) {
-  Load(kNbasaTable, Options(1), SampleLine(kNbasaTable, 0));
-  constexpr int kEach = 300;
-  pid_t children[2];
-  for (int c = 0; c < 2; ++c) {
-    children[c] = fork();
-    ASSERT_GE(children[c], 0);
-    if (children[c] == 0) {
-      std::string input;
-      const std::string line = SampleLine(kNbasaTable, 1 + c);  // the pay records' keys allow duplicates
-      for (int k = 0; k < kEach; ++k) input += line;
-      _exit(LoadTable(kNbasaTable, Options(1), input).ok() ? 0 : 1);
+  for (const bool existing : {true, false}) {
+    SCOPED_TRACE(existing ? "existing file" : "missing file");
+    const int dir = existing ? 1 : 2;
+    if (existing) Load(kNbasaTable, Options(dir), SampleLine(kNbasaTable, 0));
+    constexpr int kEach = 300;
+    pid_t children[2];
+    for (int c = 0; c < 2; ++c) {
+      children[c] = fork();
+      ASSERT_GE(children[c], 0);
+      if (children[c] == 0) {
+        std::string input;
+        const std::string line = SampleLine(kNbasaTable, 1 + c);  // the pay records' keys allow duplicates
+        for (int k = 0; k < kEach; ++k) input += line;
+        _exit(LoadTable(kNbasaTable, Options(dir), input).ok() ? 0 : 1);
+      }
     }
-  }
-  std::ostringstream meanwhile;
-  EXPECT_TRUE(DumpTable(kNbasaTable, Options(1), meanwhile).ok());
-  for (const pid_t child : children) {
-    int status = 0;
-    ASSERT_EQ(waitpid(child, &status, 0), child);
-    EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
-  }
-  const std::string dumped = Dump(kNbasaTable, Options(1));
-  EXPECT_EQ(std::count(dumped.begin(), dumped.end(), '\n'), 1 + 2 * kEach);
-  for (int c = 0; c < 2; ++c) {
-    const std::string line = SampleLine(kNbasaTable, 1 + c);
-    std::size_t found = 0;
-    for (std::size_t at = dumped.find(line); at != std::string::npos; at = dumped.find(line, at + 1)) ++found;
-    EXPECT_EQ(found, static_cast<std::size_t>(kEach)) << c;
+    if (existing) {
+      std::ostringstream meanwhile;
+      EXPECT_TRUE(DumpTable(kNbasaTable, Options(dir), meanwhile).ok());
+    }
+    for (const pid_t child : children) {
+      int status = 0;
+      ASSERT_EQ(waitpid(child, &status, 0), child);
+      EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << status;
+    }
+    const std::string dumped = Dump(kNbasaTable, Options(dir));
+    EXPECT_EQ(std::count(dumped.begin(), dumped.end(), '\n'), (existing ? 1 : 0) + 2 * kEach);
+    for (int c = 0; c < 2; ++c) {
+      const std::string line = SampleLine(kNbasaTable, 1 + c);
+      std::size_t found = 0;
+      for (std::size_t at = dumped.find(line); at != std::string::npos; at = dumped.find(line, at + 1)) ++found;
+      EXPECT_EQ(found, static_cast<std::size_t>(kEach)) << c;
+    }
+    std::vector<std::string> files;  // no file made on the way is left behind
+    for (const auto& entry : std::filesystem::directory_iterator(Dir(dir))) {
+      files.push_back(entry.path().filename().string());
+    }
+    EXPECT_EQ(files, std::vector<std::string>{"NBASA.VXR"});
   }
 }
 
