@@ -28,8 +28,8 @@ namespace {
 using Op = FileOperation;
 
 constexpr FileOperation kOperations[] = {
-    Op::ADD,          Op::APPEND,       Op::BOF,            Op::BUILDdyn,       Op::BUILDfile,
-    Op::BUILDkey,
+    Op::ADD,          Op::APPEND,       Op::BOF,            Op::BUILDdyn,       Op::BUILDdynfilter,
+    Op::BUILDfile,    Op::BUILDkey,
     Op::BYTES,        Op::Eof,          Op::CLOSE,          Op::COPY,           Op::CREATE,
     Op::DELETE,       Op::DUPLICATE,    Op::DUPLICATEkey,   Op::EMPTY,          Op::FLUSH,
     Op::GETfilekey,   Op::GETfileptr,   Op::GETkeyptr,      Op::GET_PROPERTY,   Op::GETPROPERTYkey,
@@ -430,6 +430,7 @@ ErrorCode PerformOnOpenFile(Op op, File& file, VxrFileState& s, const OperationA
     case Op::RESTORESTATE:
     case Op::FREESTATE:
     case Op::BUILDdyn:
+    case Op::BUILDdynfilter:
     case Op::GETPROPERTYkey:
     case Op::SETPROPERTYkey: return PerformStateOperation(op, file, s, arguments, answer);
     case Op::LOGOUT:

@@ -2,7 +2,7 @@
 // table of that name inside a VXR file (storage/vxr_file_name.h), its records
 // in the file's one tree (storage/vxr_tree.h).
 //
-// Operations: BUILDdyn, OPEN, SHARE, CREATE, CLOSE, ADD, APPEND, PUT, PUTfileptr,
+// Operations: BUILDdyn, BUILDdynfilter, OPEN, SHARE, CREATE, CLOSE, ADD, APPEND, PUT, PUTfileptr,
 // DELETE, NEXT, PREVIOUS, SKIP, BOF, EOF, SETfile, SETfileptr, SETfilekey,
 // GETfileptr, REGETfile, RESETfile, POSITIONfile, POINTERfile, RECORDSfile,
 // BYTES, NOMEMO, EMPTY, PACK, STREAM, FLUSH, SEND, GET_PROPERTY, SET_PROPERTY,
@@ -37,7 +37,8 @@
 // A dynamic key (declared kKeyDynamic) has no entries in the file: BUILDdyn
 // builds them for the FILE, which keeps them until it closes; before that
 // the operations on the key answer 46 (Key File Must Be Rebuilt). BUILDdynfilter
-// is not offered (80).
+// builds them from the records for which a filter expression (the
+// arguments' text) is true.
 //
 // GET_PROPERTY and SET_PROPERTY take the SEND words (GET_PROPERTY only reads
 // them); key properties and saved states: storage/vxr_driver_state.cc.

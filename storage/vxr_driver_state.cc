@@ -12,7 +12,13 @@
 // they are now (OPT, DUP and NOCASE as for any key; a value met twice in a
 // key without DUP answers 40 and leaves the key as it was); they are kept
 // for this FILE until it closes, and the key is built (K) from then on. A
-// key stored in the file is no dynamic key to build (38).
+// key stored in the file is no dynamic key to build (38). BUILDdynfilter
+// builds it the same way from the records for which the filter expression
+// in the arguments' text is true: the expression is compiled against the
+// program's bindings (its FILE's record bound under the table's prefix) and
+// each record is tested in the FILE's record buffer, which holds what it
+// held before once the build ends. An expression that does not compile, or
+// leaves text unread, answers its error (800, 801) and builds nothing.
 //
 // Key properties (GETPROPERTYkey, SETPROPERTYkey) are words, like the
 // driver's SEND words: "NAME" and "LABEL" (the key's declared name and the
@@ -25,6 +31,7 @@
 #include "storage/vxr_record_key.h"
 
 #include "storage/driver_options.h"
+#include "storage/filter_expression.h"
 #include "storage/vxr_table_state.h"
 
 namespace zelvo::vxr {
@@ -58,10 +65,18 @@ std::string KeyProperty(const File& file, const VxrKey& key, std::string_view wo
   return {};
 }
 
-ErrorCode BuildDynamicKey(File& file, VxrFileState& s, std::size_t number, OperationAnswer& answer) {
+// The filter, when given, is tested with each record in the FILE's buffer.
+ErrorCode BuildDynamicKey(File& file, VxrFileState& s, std::size_t number, const FilterExpression* filter,
+                          OperationAnswer& answer) {
   const VxrKey* key = NamedKey(s, number);
   const auto dynamic = s.dynamic.find(number - 1);
   if (!key || dynamic == s.dynamic.end()) return ErrorCode::InvalidKeyFile;
+  const Bytes kept(file.Record().Bytes().begin(), file.Record().Bytes().end());
+  struct PutBack {
+    File& file;
+    const Bytes& bytes;
+    ~PutBack() { std::copy(bytes.begin(), bytes.end(), file.Record().Bytes().begin()); }
+  } putBack{file, kept};
   const VxrTableKeys table = TableKeys(file, s);
   VxrTree& tree = *s.open->tree;
   const std::string first = VxrDataRecordKey(s.table, 0);
@@ -74,6 +89,10 @@ ErrorCode BuildDynamicKey(File& file, VxrFileState& s, std::size_t number, Opera
     if (!next.record.key.starts_with(prefix) || next.record.key.size() != first.size()) break;
     at = next.record.key;
     const Bytes image = BufferImage(file, next.record.data);
+    if (filter) {
+      std::copy(image.begin(), image.end(), file.Record().Bytes().begin());
+      if (!filter->Truth()) continue;
+    }
     const std::optional<VxrRecord> entry = VxrKeyEntryFor(table, *key, image, *ReadBigEndian32(at, prefix.size()));
     if (!entry) continue;  // OPT: no entry
     if (const VxrStatus in = entries.Insert(entry->key, entry->data); !in.Ok()) return Answer(in, answer);
@@ -102,7 +121,13 @@ ErrorCode PerformStateOperation(Op op, File& file, VxrFileState& s, const Operat
       return ErrorCode::Ok;
     }
     case Op::FREESTATE: s.saved.erase(arguments.state); return ErrorCode::Ok;
-    case Op::BUILDdyn: return BuildDynamicKey(file, s, arguments.key, answer);
+    case Op::BUILDdyn: return BuildDynamicKey(file, s, arguments.key, nullptr, answer);
+    case Op::BUILDdynfilter: {
+      const FilterCompilation compiled = FilterExpression::Compile(arguments.text);
+      if (!compiled.ok()) return compiled.error.code;
+      if (!compiled.Whole(arguments.text)) return ErrorCode::InvalidExpression;
+      return BuildDynamicKey(file, s, arguments.key, &*compiled.expression, answer);
+    }
     case Op::GETPROPERTYkey:
     case Op::SETPROPERTYkey: {
       const VxrKey* key = NamedKey(s, arguments.key);

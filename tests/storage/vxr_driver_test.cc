@@ -1,5 +1,7 @@
 #include "storage/vxr_driver.h"
 
+#include "storage/filter_bindings.h"
+
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -846,6 +848,24 @@ TEST_F(VxrDriverTest, DynamicKeysAreBuiltOnDemand) {
   Set(f, 0, "petrov");
   ASSERT_EQ(Do(f, Op::GETfilekey, dynamic), ErrorCode::Ok);  // NOCASE
   EXPECT_EQ(PER.NUM.Get(f.Record()), 3);
+
+  // With a filter: only the records it lets through, the buffer kept; a
+  // filter that does not compile builds nothing.
+  FilterBindings& bindings = CurrentBindings();
+  bindings.Push();
+  bindings.BindRecord("PER", f.Record());
+  OperationArguments filtered = dynamic;
+  filtered.text = "PER:NUM >= 2 AND PER:NUM <= 4";
+  Set(f, 9, "KEPT");
+  ASSERT_EQ(Do(f, Op::BUILDdynfilter, filtered), ErrorCode::Ok);
+  EXPECT_EQ(Fam(f), "KEPT");
+  EXPECT_EQ(walk(), (std::vector<std::string>{"PETROV", "IVANOV", "ANTON"}));
+  filtered.text = "PER:NUM >=";
+  EXPECT_EQ(Do(f, Op::BUILDdynfilter, filtered), ErrorCode::InvalidExpression);
+  filtered.text = "PER:NUMBER = 1";
+  EXPECT_EQ(Do(f, Op::BUILDdynfilter, filtered), ErrorCode::NoBindOnVariable);
+  EXPECT_EQ(bindings.Pop(), ErrorCode::Ok);
+  ASSERT_EQ(Do(f, Op::BUILDdyn, dynamic), ErrorCode::Ok);
 
   // Changes since the build do not reach it; a deleted record is passed over.
   OperationArguments byName;
