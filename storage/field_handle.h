@@ -57,6 +57,11 @@ class FieldHandle {
     const std::uint8_t* bytes = Element(record);
     return bytes ? zelvo::ValueText(*field_, bytes) : std::string{};
   }
+  // Stores a value written as ValueText writes it (storage/field_codec.h AssignText).
+  StoreResult AssignText(RecordBuffer& record, std::string_view text) const {
+    std::uint8_t* bytes = Element(record);
+    return bytes ? zelvo::AssignText(*field_, bytes, text) : StoreResult::Overflow;
+  }
 
  protected:
   static constexpr std::uint32_t kOutside = std::numeric_limits<std::uint32_t>::max();
