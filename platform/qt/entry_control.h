@@ -1,0 +1,102 @@
+// EntryControl and SpinControl: a value typed through a picture. The widget
+// edits its own text and reports every change as Edit; the model stores it
+// through the picture when the user leaves (Tab, a click elsewhere) and
+// sends back what the entry is to show.
+//
+// An entry is as wide as its picture. Numbers stand right; a number's or a
+// date's padding and a text's trailing blanks are not shown (the model's
+// text keeps them), so the caret lands where the typing is.
+//
+// A spin box's arrows (and Up, Down, PageUp, PageDown in it) step the value
+// shown by the spin's step between its limits, as typing it would.
+#pragma once
+
+#include <deque>
+#include <optional>
+#include <string>
+
+#include "platform/qt/control_widget.h"
+#include "runtime/picture.h"
+
+class QLineEdit;
+
+namespace zelvo {
+
+// The texts an entry reported as typed that the model may not have seen yet.
+// The model answers each Edit with a state showing that text; until it has
+// caught up, a state it sent before it saw the latest keys must not undo them.
+class PendingEdits {
+ public:
+  void Typed(std::string text) { pending_.push_back(std::move(text)); }
+  // True when `modelText` is the model catching up with the typing (a text
+  // reported earlier, or the text it showed before); false when it is a
+  // change of the program's own, which then replaces the typing.
+  bool IsEcho(const std::string& modelText);
+  // The user moved on (a key for the model, the focus gone): whatever the
+  // model sends from now on is shown.
+  void Settle() { pending_.clear(); }
+
+ private:
+  std::deque<std::string> pending_;
+  std::string seen_;  // the last text the model sent
+};
+
+// What an entry and a spin box share: a line showing the model's text
+// through the picture, reporting what the user types.
+class LineText {
+ public:
+  LineText(QLineEdit& edit, const ControlDefinition& definition, ReportInput report);
+
+  const std::optional<zelvo::Picture>& ValuePicture() const { return picture_; }
+  void Apply(const ControlState& state);
+  bool KeepsKey(const QKeyEvent& event) const;
+  void Settle() { pending_.Settle(); }
+  void Read(ControlView& view) const;
+  // Shows `text` as if typed (a spin step) and reports it.
+  void Replace(const QString& text);
+
+ private:
+  void Typed(const QString& text);
+
+  QLineEdit& edit_;
+  std::optional<zelvo::Picture> picture_;
+  ControlId id_;
+  ReportInput report_;
+  PendingEdits pending_;
+};
+
+class EntryControl final : public ControlWidget {
+ public:
+  EntryControl(const ControlDefinition& definition, ReportInput report);
+
+  QWidget* Widget() const override;
+  void Apply(const ControlState& state) override;
+  bool KeepsKey(const QKeyEvent& event) const override { return text_.KeepsKey(event); }
+  void Settle() override { text_.Settle(); }
+  void Read(ControlView& view) const override;
+
+ private:
+  QLineEdit* edit_;
+  LineText text_;
+};
+
+class SpinControl final : public ControlWidget {
+ public:
+  SpinControl(const ControlDefinition& definition, ReportInput report);
+
+  QWidget* Widget() const override;
+  QWidget* FocusTarget() const override;
+  void Apply(const ControlState& state) override;
+  bool KeepsKey(const QKeyEvent& event) const override;
+  void Settle() override { text_.Settle(); }
+  void Read(ControlView& view) const override;
+
+ private:
+  class Box;
+  void Step(int steps);
+
+  Box* box_;
+  LineText text_;
+};
+
+}  // namespace zelvo
