@@ -70,8 +70,9 @@ struct MenuItemView {
   bool enabled = true;
 };
 
-// A window's size state (WindowState is the presenter's snapshot of a window).
-enum class WindowSizeState { Normal, Maximized, Minimized };
+// What `maximize`, `minimize` and `restore` ask of a window (named apart from
+// the model's WindowState, the whole state of a window a display shows).
+enum class ShowState { Normal, Maximized, Minimized };
 
 class UserDriver {
  public:
@@ -113,7 +114,7 @@ class UserDriver {
   // The window's close box.
   virtual std::string Close(int window) = 0;
   virtual std::string Place(int window, int x, int y, int width, int height) = 0;
-  virtual std::string SetState(int window, WindowSizeState state) = 0;
+  virtual std::string SetState(int window, ShowState state) = 0;
 };
 
 }  // namespace zelvo

@@ -376,7 +376,7 @@ std::string HeadlessDriver::Place(int handle, int x, int y, int width, int heigh
   return Placed(handle, x, y, width, height, 0);
 }
 
-std::string HeadlessDriver::SetState(int handle, WindowSizeState state) {
+std::string HeadlessDriver::SetState(int handle, ShowState state) {
   int x = 0, y = 0, width = 0, height = 0;
   model_.Inspect([&] {
     if (const ModelWindow* window = model_.FindWindow(handle)) {
@@ -386,7 +386,7 @@ std::string HeadlessDriver::SetState(int handle, WindowSizeState state) {
       height = window->Height();
     }
   });
-  const int code = state == WindowSizeState::Maximized ? 1 : state == WindowSizeState::Minimized ? 2 : 0;
+  const int code = state == ShowState::Maximized ? 1 : state == ShowState::Minimized ? 2 : 0;
   return Placed(handle, x, y, width, height, code);
 }
 

@@ -41,7 +41,7 @@ class HeadlessDriver final : public UserDriver {
   std::string Answer(const std::string& button) override;
   std::string Close(int window) override;
   std::string Place(int window, int x, int y, int width, int height) override;
-  std::string SetState(int window, WindowSizeState state) override;
+  std::string SetState(int window, ShowState state) override;
 
  private:
   // Runs `act` on the window `handle` holding the token: `act` answers "" and
