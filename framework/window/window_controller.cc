@@ -53,6 +53,7 @@ Level WindowController::InitWindow() {
   response = 0;
   saved = 0;
   lastInsertedPosition.clear();
+  abandoned_ = false;
   initialised_ = true;
   return LevelOk;
 }
@@ -209,7 +210,11 @@ Level WindowController::CompleteChange() {
       ErrorReporter& reporter = errors != nullptr ? *errors : primary->Me().Errors();
       const unsigned answer = reporter.AskPlain(kRecordUpdateError, kYesNoCancel, kButtonCancel);
       if (answer == kButtonYes) continue;
-      if (answer == kButtonNo) SetResponse(kCancelled);
+      if (answer == kButtonNo) {
+        // Given up: the close asks nothing more about these changes.
+        abandoned_ = true;
+        SetResponse(kCancelled);
+      }
       return LevelNotify;
     }
     if (level != LevelOk) {
@@ -247,7 +252,7 @@ Level WindowController::CompleteDelete() {
 Level WindowController::OnCloseRequest() {
   if (response == kCompleted || primary == nullptr) return LevelOk;
   const bool editing = request == RecordAction::Insert || request == RecordAction::Change;
-  if (editing && cancelAction != 0 && Changed()) {
+  if (editing && cancelAction != 0 && !abandoned_ && Changed()) {
     ErrorReporter& reporter = errors != nullptr ? *errors : primary->Me().Errors();
     switch (cancelAction) {
       case 3: {

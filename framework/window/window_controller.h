@@ -179,6 +179,7 @@ class WindowController {
   Level AddAnother();
   FormTarget formTarget_{*this};
   ControlId lastSelected_ = 0;  // the control last selected, toolbar buttons aside
+  bool abandoned_ = false;      // the user gave up a save that failed: close without asking
 };
 
 }  // namespace zelvo
