@@ -32,7 +32,8 @@ void ShowText(QAbstractButton& button, const std::string& text) {
 }
 
 void ReadButton(const QAbstractButton& button, ControlView& view) {
-  view.text = ToUtf8(WithoutMnemonic(button.text()));
+  view.text = ToUtf8(button.text());
+  view.shown = ToUtf8(WithoutMnemonic(button.text()));
   view.checked = button.isChecked();
 }
 
@@ -61,7 +62,6 @@ bool CheckControl::KeepsKey(const QKeyEvent& event) const { return IsPlainSpace(
 void CheckControl::Read(ControlView& view) const {
   ControlWidget::Read(view);
   ReadButton(*box_, view);
-  view.shown = view.text;
   view.value = box_->isChecked() ? Definition().onValue : Definition().offValue;
 }
 
@@ -106,7 +106,7 @@ bool RadioControl::KeepsKey(const QKeyEvent& event) const { return IsPlainSpace(
 
 void RadioControl::Read(ControlView& view) const {
   ControlWidget::Read(view);
-  view.text = ToUtf8(WithoutMnemonic(caption_->text()));
+  view.text = ToUtf8(caption_->text());
   for (const OptionControl* option : options_) {
     if (!option->Button()->isChecked()) continue;
     view.shown = ToUtf8(WithoutMnemonic(option->Button()->text()));
@@ -142,7 +142,6 @@ void OptionControl::SetChosen(bool chosen) {
 void OptionControl::Read(ControlView& view) const {
   ControlWidget::Read(view);
   ReadButton(*button_, view);
-  view.shown = view.text;
 }
 
 }  // namespace zelvo

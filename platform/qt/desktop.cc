@@ -33,7 +33,11 @@ DocumentWindow* Desktop::Document(int handle) const {
   return found == documents_.end() ? nullptr : found->second;
 }
 
-void Desktop::Opened(const WindowState& window) {
+void Desktop::Opened(const WindowState& opened) {
+  // Where the model put the window at opening is its nominal guess: the
+  // window takes its own size and reports it.
+  WindowState window = opened;
+  window.placementChanged = false;
   if (window.definition->Kind() == WindowKind::Frame) {
     delete frame_;
     frame_ = new FrameWindow(window, ReporterFor(window.handle));
@@ -48,6 +52,8 @@ void Desktop::Opened(const WindowState& window) {
     frame_->Place(window);
     frame_->Apply(window);
     frame_->show();
+    frame_->activateWindow();
+    frame_->Placement().ReportNow();
   } else {
     auto* document = new DocumentWindow(window, ReporterFor(window.handle));
     document->setWindowIcon(ProgramIcon());
@@ -58,6 +64,7 @@ void Desktop::Opened(const WindowState& window) {
     document->show();
     if (frame_) frame_->Area().setActiveSubWindow(document);
     document->Form().TakeFocus();
+    document->Placement().ReportNow();
   }
   handles_.push_back(window.handle);
 }

@@ -2,6 +2,7 @@
 
 #include <QGroupBox>
 #include <QLabel>
+#include <QMouseEvent>
 #include <QProgressBar>
 
 #include "platform/qt/qt_text.h"
@@ -11,7 +12,17 @@ namespace zelvo {
 PromptControl::PromptControl(const ControlDefinition& definition, ReportInput report)
     : ControlWidget(definition, std::move(report)), label_(new QLabel(ToQString(definition.text))) {
   label_->setTextFormat(Qt::PlainText);
+  label_->installEventFilter(this);
   Claim(label_);
+}
+
+bool PromptControl::eventFilter(QObject*, QEvent* event) {
+  if (event->type() == QEvent::MouseButtonPress && static_cast<QMouseEvent*>(event)->button() == Qt::LeftButton) {
+    UserInput input;
+    input.kind = UserInput::Kind::Focus;
+    Report(input);
+  }
+  return false;
 }
 
 QWidget* PromptControl::Widget() const { return label_; }
@@ -26,8 +37,8 @@ void PromptControl::Apply(const ControlState& state) {
 
 void PromptControl::Read(ControlView& view) const {
   ControlWidget::Read(view);
-  view.text = ToUtf8(WithoutMnemonic(label_->text()));
-  view.shown = view.text;
+  view.text = ToUtf8(label_->text());
+  view.shown = ToUtf8(WithoutMnemonic(label_->text()));
 }
 
 GroupControl::GroupControl(const ControlDefinition& definition, ReportInput report)
@@ -45,8 +56,8 @@ void GroupControl::Apply(const ControlState& state) {
 
 void GroupControl::Read(ControlView& view) const {
   ControlWidget::Read(view);
-  view.text = ToUtf8(WithoutMnemonic(box_->title()));
-  view.shown = view.text;
+  view.text = ToUtf8(box_->title());
+  view.shown = ToUtf8(WithoutMnemonic(box_->title()));
 }
 
 ProgressControl::ProgressControl(const ControlDefinition& definition, ReportInput report)

@@ -11,6 +11,8 @@ class QProgressBar;
 
 namespace zelvo {
 
+// A prompt clicked reports Focus for itself: the model gives the focus to
+// the control it names.
 class PromptControl final : public ControlWidget {
  public:
   PromptControl(const ControlDefinition& definition, ReportInput report);
@@ -20,6 +22,9 @@ class PromptControl final : public ControlWidget {
   void SetBuddy(QWidget* control);
   void Apply(const ControlState& state) override;
   void Read(ControlView& view) const override;
+
+ protected:
+  bool eventFilter(QObject* watched, QEvent* event) override;
 
  private:
   QLabel* label_;

@@ -19,17 +19,12 @@ DocumentWindow::DocumentWindow(const WindowState& state, ReportInput report)
 }
 
 void DocumentWindow::Place(const WindowState& state) {
-  const PlacementReporter::Quiet quiet(*placement_);
-  if (state.width > 0 && state.height > 0) {
-    setGeometry(state.x, state.y, state.width, state.height);
-  } else {
-    adjustSize();
-  }
+  adjustSize();
+  move(state.x, state.y);
   if (!resizable_) setFixedSize(size());
 }
 
 void DocumentWindow::ApplyPlacement(const WindowState& state) {
-  const PlacementReporter::Quiet quiet(*placement_);
   if (state.state == 0 && (isMaximized() || isMinimized())) showNormal();
   if (state.width > 0 && state.height > 0 && geometry() != QRect(state.x, state.y, state.width, state.height)) {
     if (resizable_) {

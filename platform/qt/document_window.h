@@ -1,8 +1,12 @@
 // DocumentWindow: a window of the program inside the frame — an MDI
 // sub-window holding the window's FormView. Its close box asks the model
 // (CloseBox) instead of closing; it closes when the model closes it. Where
-// the user moves or sizes it is reported through a PlacementReporter; where
-// the program places it is applied without a report.
+// it is, after the user or the program moved it, is reported through a
+// PlacementReporter.
+//
+// A window opens as large as its controls ask (lists as tall as their rows),
+// at the place the model gives; the model's size at opening is the nominal
+// one of a display without widgets and is not used here.
 #pragma once
 
 #include <string>
@@ -21,12 +25,11 @@ class DocumentWindow final : public QMdiSubWindow {
   int Handle() const { return handle_; }
   const std::string& Procedure() const { return procedure_; }
   FormView& Form() const { return *form_; }
-  const PlacementReporter& Placement() const { return *placement_; }
+  PlacementReporter& Placement() const { return *placement_; }
 
   // Shows the state; `active` when this is the frame's active window.
   void Apply(const WindowState& state, bool active);
-  // The first placement, once the window is in the frame: the program's, or
-  // the size the layout asks for where the program gave none.
+  // The first placement, once the window is in the frame.
   void Place(const WindowState& state);
   // The model closed the window: it goes.
   void CloseForGood();

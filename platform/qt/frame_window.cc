@@ -43,17 +43,13 @@ FrameWindow::FrameWindow(const WindowState& state, ReportInput report)
 
 FrameWindow::~FrameWindow() = default;
 
-void FrameWindow::Place(const WindowState& state) {
-  const PlacementReporter::Quiet quiet(*placement_);
-  if (state.width > 0 && state.height > 0) {
-    setGeometry(state.x, state.y, state.width, state.height);
-  } else if (const QScreen* screen = QGuiApplication::primaryScreen()) {
+// The model's size at opening is a nominal one: the frame takes most of the screen.
+void FrameWindow::Place(const WindowState&) {
+  if (const QScreen* screen = QGuiApplication::primaryScreen()) {
     const QRect available = screen->availableGeometry();
     resize(available.width() * 4 / 5, available.height() * 4 / 5);
     move(available.center() - rect().center());
   }
-  if (state.state == 1) setWindowState(Qt::WindowMaximized);
-  if (state.state == 2) setWindowState(Qt::WindowMinimized);
 }
 
 void FrameWindow::Apply(const WindowState& state) {
@@ -62,7 +58,6 @@ void FrameWindow::Apply(const WindowState& state) {
   for (const ControlState& control : state.controls) menus_->Apply(control);
   form_->Apply(state, false);
   if (state.placementChanged) {
-    const PlacementReporter::Quiet quiet(*placement_);
     const Qt::WindowStates wanted = state.state == 1   ? Qt::WindowMaximized
                                     : state.state == 2 ? Qt::WindowMinimized
                                                        : Qt::WindowNoState;

@@ -33,10 +33,10 @@ class FrameWindow final : public QMainWindow {
   QMdiArea& Area() const { return *area_; }
   const MenuBar& Menus() const { return *menus_; }
   FormView& Form() const { return *form_; }
-  const PlacementReporter& Placement() const { return *placement_; }
+  PlacementReporter& Placement() const { return *placement_; }
 
   void Apply(const WindowState& state);
-  // The first placement: the program's, or most of the screen.
+  // The first placement: most of the screen.
   void Place(const WindowState& state);
   void SetStatusText(const QString& text);
   // What the status bar shows: a highlighted item's status text over the program's text.

@@ -64,7 +64,8 @@ std::vector<std::string> MenuBar::PathOf(ControlId id) const {
 std::vector<MenuItemView> MenuBar::Items() const {
   std::vector<MenuItemView> items;
   for (const auto& [id, entry] : entries_) {
-    if (entry.action->isSeparator() || !entry.action->isVisible()) continue;
+    if (entry.definition->kind != ControlKind::MenuItem || entry.action->isSeparator() || !entry.action->isVisible())
+      continue;
     items.push_back({PathOf(id), entry.action->isEnabled()});
   }
   return items;
@@ -88,8 +89,8 @@ void MenuBar::Read(std::vector<ControlView>& views) const {
     view.kind = entry.definition->kind;
     view.parent = entry.definition->parent;
     view.name = Cp1251ToUtf8(entry.definition->name);
-    view.text = ToUtf8(WithoutMnemonic(entry.action->text()));
-    view.shown = view.text;
+    view.text = ToUtf8(entry.action->text());
+    view.shown = ToUtf8(WithoutMnemonic(entry.action->text()));
     view.enabled = entry.action->isEnabled();
     view.visible = entry.action->isVisible();
   }

@@ -22,7 +22,7 @@ class MenuBar {
   // Shows the state of a menu or menu item; false for any other control.
   bool Apply(const ControlState& state);
 
-  // Every menu and item, with its path of texts (without "&").
+  // Every item, with its path of texts (without "&").
   std::vector<MenuItemView> Items() const;
   // The actions the user goes through to reach an item, from the bar down;
   // empty when the path names nothing.

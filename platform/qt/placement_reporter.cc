@@ -20,7 +20,7 @@ void PlacementReporter::Remember() {
 
 void PlacementReporter::Changed() {
   Remember();
-  if (quiet_ > 0 || pending_ || !window_.isVisible()) return;
+  if (pending_ || !window_.isVisible()) return;
   pending_ = true;
   QTimer::singleShot(0, this, [this] { ReportNow(); });
 }

@@ -1,8 +1,10 @@
-// PlacementReporter: tells the model where the user put a window — moved,
-// resized, maximized, minimized, restored — as one Placed input once the
-// change has settled (a drag moves a window through many places), with the
-// rows each of its lists now shows. What the program placed itself is not
-// reported: the display applies it inside a Quiet scope.
+// PlacementReporter: tells the model where a window is — moved, resized,
+// maximized, minimized, restored — as one Placed input once the change has
+// settled (a drag moves a window through many places), with the rows each of
+// its lists now shows. Where the program placed a window is reported too,
+// once the display has carried it out: the model learns the size the window
+// really took and the rows its lists show at that size (a window the program
+// asked to be smaller than its controls allow is as small as they allow).
 //
 // The placement reported is the window's normal one (where it returns when
 // restored), with its state beside it, as the INI store keeps them.
@@ -26,23 +28,12 @@ class PlacementReporter final : public QObject {
 
   // Called from the window's move, resize and state-change events.
   void Changed();
-  // Reports now, whatever changed (after the window first shows).
+  // Reports now (once the window first shows).
   void ReportNow();
   // The normal placement: the last one seen while the window was neither
   // maximized nor minimized.
   QRect Normal() const { return normal_; }
   int State() const;
-
-  class Quiet {
-   public:
-    explicit Quiet(PlacementReporter& reporter) : reporter_(reporter) { ++reporter_.quiet_; }
-    ~Quiet() { --reporter_.quiet_; }
-    Quiet(const Quiet&) = delete;
-    Quiet& operator=(const Quiet&) = delete;
-
-   private:
-    PlacementReporter& reporter_;
-  };
 
  private:
   void Remember();
@@ -51,7 +42,6 @@ class PlacementReporter final : public QObject {
   std::function<std::vector<int>()> rows_;
   ReportInput report_;
   QRect normal_;
-  int quiet_ = 0;
   bool pending_ = false;
 };
 

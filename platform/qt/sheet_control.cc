@@ -64,8 +64,8 @@ void TabControl::Apply(const ControlState& state) {
 void TabControl::Read(ControlView& view) const {
   ControlWidget::Read(view);
   const QTabWidget& tabs = *sheet_.Tabs();
-  view.text = ToUtf8(WithoutMnemonic(tabs.tabText(index_)));
-  view.shown = view.text;
+  view.text = ToUtf8(tabs.tabText(index_));
+  view.shown = ToUtf8(WithoutMnemonic(tabs.tabText(index_)));
   view.enabled = tabs.isTabEnabled(index_);
   view.visible = tabs.isTabVisible(index_);
 }
