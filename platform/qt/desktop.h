@@ -28,8 +28,8 @@ class DocumentWindow;
 class FrameWindow;
 class MessageDialog;
 
-// Where the display's input goes: the model runtime's input entry, with the
-// handle of the window it concerns (0 the frame... as the model names it).
+// Where the display's input goes: the window model's input entry
+// (WindowModel::Input), with the handle of the window it concerns.
 using InputSink = std::function<void(int window, UserInput input)>;
 
 class Desktop final : public QObject {

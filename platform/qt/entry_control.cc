@@ -1,6 +1,7 @@
 #include "platform/qt/entry_control.h"
 
 #include <algorithm>
+#include <cstdlib>
 
 #include <QAbstractSpinBox>
 #include <QKeyEvent>
@@ -82,11 +83,6 @@ void LineText::Typed(const QString& text) {
   input.text = ToCp1251(text);
   pending_.Typed(input.text);
   report_(std::move(input));
-}
-
-void LineText::Replace(const QString& text) {
-  edit_.setText(text);
-  Typed(text);
 }
 
 void LineText::Apply(const ControlState& state) {
@@ -179,20 +175,11 @@ SpinControl::SpinControl(const ControlDefinition& definition, ReportInput report
 }
 
 QWidget* SpinControl::Widget() const { return box_; }
-QWidget* SpinControl::FocusTarget() const { return box_; }
 
 void SpinControl::Apply(const ControlState& state) {
   ControlWidget::Apply(state);
   if (box_->isReadOnly() != state.readOnly) box_->setReadOnly(state.readOnly);
   text_.Apply(state);
-}
-
-bool SpinControl::KeepsKey(const QKeyEvent& event) const {
-  if (event.modifiers() == Qt::NoModifier || event.modifiers() == Qt::KeypadModifier) {
-    const auto key = event.key();
-    if (key == Qt::Key_Up || key == Qt::Key_Down || key == Qt::Key_PageUp || key == Qt::Key_PageDown) return true;
-  }
-  return text_.KeepsKey(event);
 }
 
 void SpinControl::Read(ControlView& view) const {
@@ -201,13 +188,10 @@ void SpinControl::Read(ControlView& view) const {
 }
 
 void SpinControl::Step(int steps) {
-  const std::optional<Picture>& picture = text_.ValuePicture();
-  if (!picture || box_->isReadOnly()) return;
-  const ControlDefinition& spin = Definition();
-  std::optional<PictureValue> now = picture->Deformat(ToCp1251(box_->Line()->text()));
-  Decimal value = (now ? now->number : Decimal()) + spin.step * Decimal(steps);
-  if (spin.low < spin.high) value = std::clamp(value, spin.low, spin.high);
-  text_.Replace(Shown(picture->Format(value), picture));
+  UserInput input;
+  input.kind = UserInput::Kind::Key;
+  input.key = steps > 0 ? kUp : kDown;
+  for (int i = 0; i < std::abs(steps); ++i) Report(input);
 }
 
 }  // namespace zelvo

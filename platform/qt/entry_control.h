@@ -7,8 +7,8 @@
 // date's padding and a text's trailing blanks are not shown (the model's
 // text keeps them), so the caret lands where the typing is.
 //
-// A spin box's arrows (and Up, Down, PageUp, PageDown in it) step the value
-// shown by the spin's step between its limits, as typing it would.
+// A spin box's arrows report Up and Down as its keys do: the model steps the
+// value between the spin's limits and sends the text back.
 #pragma once
 
 #include <deque>
@@ -47,14 +47,10 @@ class LineText {
  public:
   LineText(QLineEdit& edit, const ControlDefinition& definition, ReportInput report);
 
-  const std::optional<zelvo::Picture>& ValuePicture() const { return picture_; }
   void Apply(const ControlState& state);
   bool KeepsKey(const QKeyEvent& event) const;
   void Settle() { pending_.Settle(); }
   void Read(ControlView& view) const;
-  // Shows `text` as if typed (a spin step) and reports it.
-  void Replace(const QString& text);
-
  private:
   void Typed(const QString& text);
 
@@ -85,9 +81,8 @@ class SpinControl final : public ControlWidget {
   SpinControl(const ControlDefinition& definition, ReportInput report);
 
   QWidget* Widget() const override;
-  QWidget* FocusTarget() const override;
   void Apply(const ControlState& state) override;
-  bool KeepsKey(const QKeyEvent& event) const override;
+  bool KeepsKey(const QKeyEvent& event) const override { return text_.KeepsKey(event); }
   void Settle() override { text_.Settle(); }
   void Read(ControlView& view) const override;
 

@@ -68,8 +68,15 @@ QLineEdit* LineOf(QWidget* widget) {
   return widget->findChild<QLineEdit*>();
 }
 
-// Gives the control the focus as a click does: on an entry's right end (the
-// caret goes after the text), a button's middle, a list's header.
+// A press that gives a button the focus and, let go away from it, does not press it.
+void PressAndSlideOff(QWidget* widget) {
+  QTest::mousePress(widget, Qt::LeftButton, Qt::NoModifier, widget->rect().center());
+  QTest::mouseRelease(widget, Qt::LeftButton, Qt::NoModifier, QPoint(-4, -4));
+}
+
+// Gives the control the focus as a click does, and nothing more: on an
+// entry's right end (the caret goes after the text), a list's header, a
+// prompt; a button, box or option is pressed and let go off it.
 std::string ClickInto(ControlWidget& control) {
   const ControlKind kind = control.Definition().kind;
   QWidget* widget = control.Widget();
@@ -90,12 +97,14 @@ std::string ClickInto(ControlWidget& control) {
       return {};
     }
     case ControlKind::Radio:
-      ClickAt(control.FocusTarget());
+      PressAndSlideOff(control.FocusTarget());
       return {};
-    case ControlKind::Prompt:
     case ControlKind::Button:
     case ControlKind::Check:
     case ControlKind::Option:
+      PressAndSlideOff(widget);
+      return {};
+    case ControlKind::Prompt:
       ClickAt(widget);
       return {};
     default:

@@ -30,7 +30,7 @@ void SheetControl::Read(ControlView& view) const {
   view.shown = ToUtf8(WithoutMnemonic(tabs_->tabText(tabs_->currentIndex())));
 }
 
-bool SheetControl::eventFilter(QObject* watched, QEvent* event) {
+bool SheetControl::eventFilter(QObject*, QEvent* event) {
   if (event->type() != QEvent::MouseButtonPress && event->type() != QEvent::MouseButtonDblClick) return false;
   const auto* mouse = static_cast<QMouseEvent*>(event);
   const int index = tabs_->tabBar()->tabAt(mouse->position().toPoint());
@@ -40,7 +40,6 @@ bool SheetControl::eventFilter(QObject* watched, QEvent* event) {
     input.value = index + 1;
     Report(input);
   }
-  (void)watched;
   return true;  // the model chooses the tab
 }
 

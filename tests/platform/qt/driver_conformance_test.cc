@@ -7,95 +7,10 @@
 
 #include "platform/headless/headless_session.h"
 #include "platform/qt/qt_session.h"
-#include "platform/window_runtime.h"
-#include "runtime/cp1251.h"
-#include "storage/declare_fields.h"
+#include "sample_program.h"
 
-namespace zelvo {
+namespace zelvo::testing {
 namespace {
-
-#define ZELVO_TEST_FORM_FIELDS(FIELD) \
-  FIELD(FAM, String(20))              \
-  FIELD(OKLAD, Decimal(9, 2))         \
-  FIELD(DATA, Date())                 \
-  FIELD(PENS, Byte())                 \
-  FIELD(POL, Byte())
-ZELVO_DECLARE_FIELDS(TestForm, TF, ZELVO_TEST_FORM_FIELDS);
-
-std::string Cp(const char* utf8) { return Cp1251Literal(utf8); }
-
-// The form: entries of a text, an amount and a date, a check box, a radio
-// group, a list the program fills, and buttons; OK asks before it closes.
-void Form() {
-  RecordBuffer record(kTestFormFields);
-  WindowDefinition w("Form", Cp("Анкета"));
-  const ControlId surname = w.Entry(Cp("Фамилия:"), FieldBinding("TF:FAM", record, TF.FAM), "@s20");
-  w.Entry(Cp("Оклад:"), FieldBinding("TF:OKLAD", record, TF.OKLAD), "@n_10.2");
-  w.Entry(Cp("Дата:"), FieldBinding("TF:DATA", record, TF.DATA), "@d6.");
-  w.Check(Cp("&Пенсионер"), FieldBinding("TF:PENS", record, TF.PENS));
-  w.Radio(Cp("Пол"), FieldBinding("TF:POL", record, TF.POL), {{Cp("&Мужской"), "1"}, {Cp("&Женский"), "2"}});
-  const ControlId list = w.List("list", {{Cp("Фамилия"), "@s20"}, {Cp("Оклад"), "@n_10.2"}}, 3);
-  const ControlId add = w.Button(Cp("&Добавить"));
-  const ControlId ok = w.Button(Cp("&Ввод"), ButtonRole::Ok);
-  const ControlId cancel = w.Button(Cp("&Отмена"), ButtonRole::Cancel);
-  std::vector<ListRow> rows = {{Cp("Иванов"), "    1000.00"}};
-  std::unique_ptr<Window> window = TheWindowRuntime().Open(w);
-  auto addRow = [&] {
-    window->Update();
-    rows.push_back({TF.FAM.ValueText(record), TF.OKLAD.ValueText(record)});
-    window->SetRows(list, rows);
-  };
-  for (Event e = window->NextEvent(); e.number != EventNumber::None; e = window->NextEvent()) {
-    switch (e.number) {
-      case EventNumber::OpenWindow:
-        window->SetRows(list, rows);
-        window->Select(list, 1);
-        window->Alert(list, kInsert, kInsert);
-        window->Focus(surname);
-        window->Display();
-        break;
-      case EventNumber::AlertKey:
-        if (e.key == kInsert) addRow();
-        break;
-      case EventNumber::NewSelection:
-        if (e.control == list)
-          TheWindowRuntime().SetStatusText(Cp("Строка ") + std::to_string(window->Selection(list)));
-        break;
-      case EventNumber::Accepted:
-        if (e.control == add) addRow();
-        if (e.control == cancel) window->Close();
-        if (e.control == ok) {
-          MessageBoxRequest question{Cp("Записать анкету?|Окно закроется."), Cp("Анкета"), MessageIcon::Question,
-                                     kButtonYes | kButtonNo, kButtonYes};
-          if (TheWindowRuntime().Show(question) == kButtonYes) window->Close();
-        }
-        break;
-      case EventNumber::CloseWindow:
-      case EventNumber::CloseDown:
-        window->Close();
-        break;
-      default:
-        break;
-    }
-  }
-}
-
-void Main() {
-  WindowDefinition w("Main", Cp("Проверка"), WindowKind::Frame);
-  w.BeginMenu(Cp("&Файл"));
-  w.MenuItem(Cp("&Выход"), "Exit this application", StandardAction::Exit);
-  w.End();
-  w.BeginMenu(Cp("&Окна"));
-  const ControlId form = w.MenuItem(Cp("&Анкета"), "Open the form");
-  const ControlId report = w.MenuItem(Cp("&Отчет"));
-  w[report].disabled = true;
-  w.End();
-  std::unique_ptr<Window> frame = TheWindowRuntime().Open(w);
-  for (Event e = frame->NextEvent(); e.number != EventNumber::None; e = frame->NextEvent()) {
-    if (e.number == EventNumber::Accepted && e.control == form) (void)TheWindowRuntime().StartProcedure(Form, 25000);
-    if (e.number == EventNumber::CloseWindow) frame->Close();
-  }
-}
 
 // The user's side, the same on both back ends.
 struct User {
@@ -159,7 +74,14 @@ struct User {
     EXPECT_EQ(Trimmed(Control("Form", "TF:DATA").shown), "31.02.2004");
     ASSERT_EQ(driver.Type(handle, Control("Form", "TF:DATA").id, "2.3.2004"), "");
 
-    // A check box and a radio group show the model's answer.
+    // A spin box steps by its keys; a click gives a check box the focus, a press ticks it.
+    ASSERT_EQ(driver.PressKey(handle, Control("Form", "TF:DET").id, NamedKey{kUp, 0}), "");
+    ASSERT_EQ(driver.PressKey(handle, 0, NamedKey{kUp, 0}), "");
+    ASSERT_EQ(driver.Click(handle, Control("Form", "TF:PENS").id), "");
+    Idle();
+    EXPECT_EQ(Trimmed(Control("Form", "TF:DET").shown), "2");
+    EXPECT_TRUE(Control("Form", "TF:PENS").focused);
+    EXPECT_FALSE(Control("Form", "TF:PENS").checked);
     ASSERT_EQ(driver.Press(handle, Control("Form", "TF:PENS").id), "");
     ASSERT_EQ(driver.Choose(handle, Control("Form", "TF:POL").id, 2), "");
     Idle();
@@ -182,6 +104,13 @@ struct User {
     EXPECT_EQ(Control("Form", "list").selection, 2);
     EXPECT_TRUE(Control("Form", "list").focused);
     EXPECT_EQ(driver.StatusText(), "Строка 2");
+
+    // A taller window shows more rows.
+    const WindowView before = *Window("Form");
+    ASSERT_EQ(driver.Place(handle, before.x, before.y, before.width, before.height + 100), "");
+    Idle();
+    EXPECT_GT(Control("Form", "list").visibleRows, 3);
+    EXPECT_EQ(Window("Form")->height, before.height + 100);
 
     // OK asks; No keeps the window, Yes closes it.
     ASSERT_EQ(driver.Press(handle, Control("Form", "&Ввод").id), "");
@@ -210,15 +139,15 @@ struct User {
 };
 
 TEST(DriverConformanceTest, HeadlessSession) {
-  HeadlessSession session(Main);
+  HeadlessSession session(SampleMain);
   User{session.driver()}.Session();
   EXPECT_EQ(session.Finish(), 0);
 }
 
 TEST(DriverConformanceTest, QtSessionOnTheRealWidgets) {
-  const int status = RunQtSession(Main, [](UserDriver& driver) { User{driver}.Session(); });
+  const int status = RunQtSession(SampleMain, [](UserDriver& driver) { User{driver}.Session(); });
   EXPECT_EQ(status, 0);
 }
 
 }  // namespace
-}  // namespace zelvo
+}  // namespace zelvo::testing
