@@ -223,6 +223,12 @@ TEST_F(ViewTest, SetViewWithCapturedValues) {
   }
 }
 
+TEST_F(ViewTest, SetViewOnAKeyWithoutCaseComparesWithoutCase) {
+  View view(PayView("NBA:FAM"));
+  (void)PAY.FAM.Set(pay_->Record(), "petrov");
+  EXPECT_EQ(All(view, Op::NEXT, [&] { return Fam(); }, 1), (Rows{"Petrov", "petrova", "Sidorov", "Sidorov"}));
+}
+
 TEST_F(ViewTest, OuterAndInnerJoinsByKey) {
   AddLine(1, Date(3, 1, 2004), 100);
   AddLine(1, Date(3, 1, 2004), 200);
