@@ -68,7 +68,9 @@ struct MenuItemView {
   bool enabled = true;
 };
 
-enum class WindowState { Normal, Maximized, Minimized };
+// What `maximize`, `minimize` and `restore` ask of a window (named apart from
+// the model's WindowState, the whole state of a window a display shows).
+enum class ShowState { Normal, Maximized, Minimized };
 
 class UserDriver {
  public:
@@ -106,7 +108,7 @@ class UserDriver {
   // The window's close box.
   virtual std::string Close(int window) = 0;
   virtual std::string Place(int window, int x, int y, int width, int height) = 0;
-  virtual std::string SetState(int window, WindowState state) = 0;
+  virtual std::string SetState(int window, ShowState state) = 0;
 };
 
 }  // namespace zelvo

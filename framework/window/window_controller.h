@@ -23,12 +23,17 @@
 // OnFieldEvent; then every component in registration order; then, with
 // autoRefresh, one ResetWindow when a component needs a refresh. LevelFatal
 // from a handler ends the loop; LevelNotify skips the runtime's default
-// handling (for a close request: the window stays open).
+// handling. The only default handling is that of EVENT:CloseWindow and
+// EVENT:CloseDown: the window closes, so LevelNotify from OnCloseRequest
+// keeps it open. A close that goes ahead ends the loop; the window itself
+// closes in RunWindow after KillWindow, so a procedure still reads its
+// placement while it is killed.
 //
 // Used only by the run token's holder, on the procedure's thread.
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <string>
 #include <vector>
@@ -38,12 +43,11 @@
 #include "framework/result_level.h"
 #include "framework/table_manager.h"
 #include "framework/window/record_action.h"
+#include "framework/window/toolbar.h"
 #include "framework/window/window_component.h"
 #include "platform/window.h"
 
 namespace zelvo {
-
-class Toolbar;
 
 class WindowController {
  public:
@@ -77,6 +81,7 @@ class WindowController {
   virtual void UpdateComponents();
 
   // Registration, while the procedure initialises.
+  // The window's toolbar; the form becomes its first target.
   void BindToolbar(Toolbar& toolbar);
   // A browse registers itself here and turns to selecting when `request` is Select.
   void AddComponent(WindowComponent& component);
@@ -87,11 +92,20 @@ class WindowController {
   // saved last (it must live as long as the program).
   void SetDittoRecord(RecordBuffer& current, RecordBuffer& saved);
   void AddDittoField(ControlId control, std::size_t fieldNumber);
+  // An update form this window's browses call by number (from 1, in the
+  // order added): RunUpdateForm hands it the request through PendingRequest
+  // and answers its LastResponse.
+  int AddUpdateForm(std::function<void()> form);
 
-  // The window (REQUIRES: opened by the procedure through OpenWindow).
+  // The window (REQUIRES: opened through OpenWindow or given by UseWindow).
   Window& window() { return *window_; }
-  // Opens the procedure's window from its definition; the controller owns it.
+  bool HasWindow() const { return window_ != nullptr; }
+  // Opens the procedure's window from its definition; the controller owns it
+  // and closes it when the procedure ends.
   Window& OpenWindow(const WindowDefinition& definition);
+  // Works on a window that another controller of this thread owns (the
+  // in-place editor on its browse's window); it is never closed from here.
+  void UseWindow(Window& window);
 
   // Fields, with their defaults (set by InitWindow's base part).
   bool autoRefresh = true;
@@ -117,7 +131,7 @@ class WindowController {
   std::uint8_t response = 0;
   std::uint32_t saved = 0;         // stash id of the primary record as prepared
   Toolbar* toolbar = nullptr;
-  std::int32_t* vcrRequest = nullptr;  // &PendingVcrRequest
+  std::int32_t* vcrRequest = &PendingVcrRequest;
 
  protected:
   struct CloseButton {
@@ -137,9 +151,35 @@ class WindowController {
   std::vector<WindowComponent*> components_;
   std::vector<UpdateFile> files_;
   std::vector<DittoEntry> history_;
+  std::vector<std::function<void()>> updateForms_;
   RecordBuffer* dittoCurrent_ = nullptr;
   RecordBuffer* dittoSaved_ = nullptr;
-  std::unique_ptr<Window> window_;
+  Window* window_ = nullptr;
+  std::unique_ptr<Window> ownedWindow_;
+  bool initialised_ = false;  // the base InitWindow ran since the last kill
+
+ private:
+  // The form as a target of its toolbar: a navigation button becomes the
+  // pending navigation request and the form is completed (or, without an OK
+  // button, closed), so the browse behind it moves on and opens it again.
+  class FormTarget final : public ToolbarTarget {
+   public:
+    explicit FormTarget(WindowController& form) : form_(form) {}
+    void TakeToolbarButton(ToolbarButton button) override;
+
+   private:
+    WindowController& form_;
+  };
+
+  // The record differs from the copy prepared (SAVED), typing in progress included.
+  bool Changed();
+  Level CompleteInsert();
+  Level CompleteChange();
+  Level CompleteDelete();
+  Level AddAnother();
+  FormTarget formTarget_{*this};
+  ControlId lastSelected_ = 0;  // the control last selected, toolbar buttons aside
+  bool abandoned_ = false;      // the user gave up a save that failed: close without asking
 };
 
 }  // namespace zelvo
