@@ -15,19 +15,9 @@ std::string Locator::Cased(std::string_view text) const {
   return viewManager_->FreeElementIgnoresCase() ? Locale().ToUpper(text) : std::string(text);
 }
 
-bool Locator::SetFreeElement(std::string_view text) {
-  const std::optional<FieldBinding>& free = viewManager_->CurrentOrder().freeElement;
-  if (!free) return false;
-  const std::string value = Cased(text);
-  if (!IsTextType(free->Declaration().type)) return free->Assign(value);  // a letter locates no number
-  (void)WriteText(free->Declaration(), free->Record().Bytes().data() + free->Declaration().offset, value,
-                  TextFit::Cut);
-  return true;
-}
-
 bool JumpLocator::TakeKey(const Event& key) {
   if (!IsPrintable(key)) return false;
-  return SetFreeElement(std::string(1, static_cast<char>(key.character)));
+  return viewManager_->SetFreeElementValue(std::string(1, static_cast<char>(key.character)));
 }
 
 bool EntryFieldLocator::TakeKey(const Event& key) {
@@ -49,7 +39,7 @@ void EntryFieldLocator::TakeAccepted(std::string_view text) {
 }
 
 void EntryFieldLocator::ShadowChanged() {
-  (void)SetFreeElement(shadow_);
+  (void)viewManager_->SetFreeElementValue(shadow_);
   Show();
 }
 

@@ -57,10 +57,6 @@ class Locator {
   ControlId control;
 
  protected:
-  // The free element := text (a text cut to the field), upper-cased when
-  // the key ignores case. False when the order has no free element, or the
-  // element is a number and the text none.
-  bool SetFreeElement(std::string_view text);
   std::string Cased(std::string_view text) const;
 
   ViewReader* viewManager_ = nullptr;

@@ -2,6 +2,8 @@
 
 #include "framework/browse/view_filter_text.h"
 #include "framework/table_manager.h"
+#include "runtime/locale.h"
+#include "storage/field_codec.h"
 #include "framework/kept_error_state.h"
 
 namespace zelvo {
@@ -273,6 +275,22 @@ void ViewReader::SetNamedFilter(std::string_view text, std::string_view id) {
   auto& filters = CurrentOrder().filters;
   if (text.empty()) filters.erase(std::string(id));
   else filters.insert_or_assign(std::string(id), std::string(text));
+}
+
+void ViewReader::SetNamedFilterInEveryOrder(std::string_view text, std::string_view id) {
+  const std::size_t current = current_;
+  for (current_ = 0; current_ < orders_.size(); ++current_) SetNamedFilter(text, id);
+  current_ = current;
+}
+
+bool ViewReader::SetFreeElementValue(std::string_view text) {
+  const std::optional<FieldBinding>& free = CurrentOrder().freeElement;
+  if (!free) return false;
+  const std::string value = FreeElementIgnoresCase() ? Locale().ToUpper(text) : std::string(text);
+  const FieldDeclaration& field = free->Declaration();
+  if (!IsTextType(field.type)) return free->Assign(value);
+  (void)WriteText(field, free->Record().Bytes().data() + field.offset, value, TextFit::Cut);
+  return true;
 }
 
 void ViewReader::ReplaceOrder(std::string_view text) { CurrentOrder().order = std::string(text); }

@@ -100,6 +100,12 @@ class ViewReader {
   SortEntry& CurrentOrder() { return *orders_[current_]; }
   std::size_t CurrentOrderNumber() const { return current_ + 1; }
   std::size_t OrderCount() const { return orders_.size(); }
+  // Sets a named filter in every order (a query that applies whatever the order).
+  void SetNamedFilterInEveryOrder(std::string_view text, std::string_view id);
+  // The free element := a value text (a text cut to the field), upper-cased
+  // when the key ignores case. False when the order has no free element, or
+  // the element is a number and the text none.
+  bool SetFreeElementValue(std::string_view text);
   // The current order's main key; nullptr without one.
   const KeyDeclaration* MainKey();
   // Whether the free element is compared without case.
