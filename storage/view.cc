@@ -822,6 +822,7 @@ ErrorCode View::Dispatch(State& s, FileOperation op, const OperationArguments& a
         for (std::size_t i = 0; i < n; ++i) s.captured[i] = Captured::Of(s.order[i].expression);
       }
       s.capturedCount = n;
+      s.skipResetRow = false;
       s.pending = State::Pending::Start;
       s.positioned = true;
       return ErrorCode::Ok;
@@ -838,6 +839,7 @@ ErrorCode View::Dispatch(State& s, FileOperation op, const OperationArguments& a
         return code;
       s.resetPosition.clear();
       AppendPart(s.resetPosition, position.position);
+      s.skipResetRow = false;
       s.pending = State::Pending::Reset;
       s.positioned = true;
       return ErrorCode::Ok;
@@ -848,6 +850,7 @@ ErrorCode View::Dispatch(State& s, FileOperation op, const OperationArguments& a
       std::vector<std::optional<std::string>> parts;
       if (const ErrorCode code = Plan::Split(s.plan->levels, arguments.position, parts); Failed(code)) return code;
       s.resetPosition = arguments.position;
+      s.skipResetRow = false;
       s.pending = State::Pending::Reset;
       s.positioned = true;
       return ErrorCode::Ok;
@@ -875,6 +878,10 @@ ErrorCode View::Dispatch(State& s, FileOperation op, const OperationArguments& a
     case Op::REGETfile: {
       if (!s.plan)
         if (const ErrorCode code = makePlan(false); Failed(code)) return code;
+      if (s.watch) {  // a re-read is a read: the watch is on the record it reads
+        (void)Do(primary, Op::WATCH);
+        s.watch = false;
+      }
       const ErrorCode code = s.plan->Reget(arguments.position);
       s.hasRow = !Failed(code) && !s.plan->sorted;
       return code;

@@ -339,6 +339,15 @@ TEST_F(ViewTest, PropertiesFlushAndUnsupportedStatements) {
   ASSERT_EQ(view.Perform(Op::FLUSH), ErrorCode::Ok);  // plans again, goes on after the current row
   ASSERT_EQ(view.Perform(Op::NEXT), ErrorCode::Ok);
   EXPECT_EQ(Row(), "3/1");
+  // A reset after a flush starts at the row it names, not after it.
+  OperationAnswer at;
+  ASSERT_EQ(view.Perform(Op::POSITIONfile, {}, at), ErrorCode::Ok);
+  ASSERT_EQ(view.Perform(Op::FLUSH), ErrorCode::Ok);
+  OperationArguments reset;
+  reset.position = at.position;
+  ASSERT_EQ(view.Perform(Op::RESETfile, reset), ErrorCode::Ok);
+  ASSERT_EQ(view.Perform(Op::NEXT), ErrorCode::Ok);
+  EXPECT_EQ(Row(), "3/1");
   EXPECT_EQ(view.Perform(Op::BUILDkey), ErrorCode::UnsupportedFileDriverFunction);
   EXPECT_EQ(view.Perform(Op::CLOSE), ErrorCode::Ok);
 }
