@@ -44,7 +44,15 @@ void EntryFieldLocator::ShadowChanged() {
 }
 
 void EntryFieldLocator::Show() {
-  if (control != 0 && window_ != nullptr) window_->SetText(control, Cased(shadow_));
+  if (control == 0 || window_ == nullptr) return;
+  // An entry bound to a value shows that value: the text goes there.
+  const ControlDefinition& entry = window_->Definition()[control];
+  if (entry.value.IsBound()) {
+    (void)entry.value.Assign(Cased(shadow_));
+    window_->Display(control);
+  } else {
+    window_->SetText(control, Cased(shadow_));
+  }
 }
 
 void EntryFieldLocator::Clear() {

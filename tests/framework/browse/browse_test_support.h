@@ -12,6 +12,7 @@
 
 #include "../framework_test_support.h"
 #include "framework/relation_set.h"
+#include "platform/window_runtime.h"
 #include "runtime/decimal.h"
 #include "storage/declare_fields.h"
 #include "storage/file_operations.h"
@@ -59,6 +60,16 @@ struct PeopleTable {
   TableManager manager;
 };
 
+// Message boxes recorded and answered from a list, or, once a program runs,
+// shown by the window runtime it installed.
+struct TestBoxes final : MessageBox {
+  unsigned Show(const MessageBoxRequest& request) override {
+    return toRuntime ? TheWindowRuntime().Show(request) : recording.Show(request);
+  }
+  bool toRuntime = false;
+  RecordingBox recording;
+};
+
 class PeopleFixture : public ::testing::Test {
  protected:
   PeopleFixture() {
@@ -101,8 +112,9 @@ class PeopleFixture : public ::testing::Test {
 
   TemporaryFolder folder_;
   ScriptedVxrDriver driver_;
-  RecordingBox box_;
-  RecordingReporter reporter_{box_};
+  TestBoxes boxes_;
+  RecordingBox& box_ = boxes_.recording;
+  RecordingReporter reporter_{boxes_};
   PeopleTable peopleTable_{folder_, reporter_};
   TestTable departmentTable_{folder_, "DEP", kDepartmentFields, kDepartmentKeys, reporter_};
   RelationSet people_;
