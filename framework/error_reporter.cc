@@ -5,6 +5,7 @@
 
 #include "framework/message_text.h"
 #include "framework/thread_number.h"
+#include "platform/window_runtime.h"
 #include "storage/error_state.h"
 #include "storage/field_codec.h"
 
@@ -254,6 +255,11 @@ Level ErrorReporter::HandleFatal(const Message& message) {
 Level ErrorReporter::HandleProgram(const Message& message) { return HandleFatal(message); }
 Level ErrorReporter::HandleOther(const Message& message) { return HandleProgram(message); }
 
-void ErrorReporter::Halt() { std::exit(haltStatus); }
+// In the desktop program the window runtime ends it: every window closes and
+// every procedure thread ends, so no other procedure runs on after the halt.
+void ErrorReporter::Halt() {
+  if (WindowRuntime* runtime = InstalledWindowRuntime()) runtime->Exit(haltStatus);
+  std::exit(haltStatus);
+}
 
 }  // namespace zelvo

@@ -119,7 +119,8 @@ class ErrorReporter {
   virtual Level HandleOther(const Message& message);
   virtual Level HandleProgram(const Message& message);
   virtual Level HandleAsk(const Message& message);
-  // Ends the process with haltStatus. Tests replace it to watch the fatal path.
+  // Ends the program with haltStatus: through the window runtime when one is
+  // installed, else the process. Tests replace it to watch the fatal path.
   virtual void Halt();
 
  private:

@@ -30,10 +30,12 @@ struct ControlView {
   ControlId parent = 0;
   ButtonRole role = ButtonRole::None;
   std::string name;    // the procedure's name for it
-  std::string text;    // its own text: prompt, button, check box, option, tab, group, menu item
+  std::string text;    // its own text: prompt, button, check box, option, tab, group, menu item,
+                       // with its "&" mnemonic marks
   std::string prompt;  // the prompt shown before it
-  std::string shown;   // what it shows: an entry its text, a radio group its option's text, a
-                       // sheet its chosen tab's text, a progress bar its percentage
+  std::string shown;   // what it shows, as the user reads it: an entry its text, a radio group
+                       // its option's text, a sheet its chosen tab's text, a progress bar its
+                       // percentage, any other control its own text without "&" marks
   std::string value;   // the bound value as a field rule compares it ("" when unbound)
   bool enabled = true;
   bool visible = true;
@@ -81,6 +83,10 @@ class UserDriver {
   [[nodiscard]] virtual bool WaitIdle(double seconds, std::string* busy) = 0;
   // The program has ended (its frame closed and its start-up returned).
   virtual bool Ended() const = 0;
+  // Ends the program at once, as a fatal message's halt does: every window
+  // closes without asking and every procedure thread ends at its next wait.
+  // For a session that cannot go on (a failed line); callable at any time.
+  virtual void Quit() = 0;
 
   // Looking (REQUIRES: idle).
   virtual std::vector<WindowView> Windows() const = 0;

@@ -14,4 +14,6 @@ WindowRuntime& TheWindowRuntime() {
 
 void InstallWindowRuntime(WindowRuntime* runtime) { installed = runtime; }
 
+WindowRuntime* InstalledWindowRuntime() { return installed; }
+
 }  // namespace zelvo

@@ -72,5 +72,8 @@ class WindowRuntime : public MessageBox {
 // anything opens a window.
 WindowRuntime& TheWindowRuntime();
 void InstallWindowRuntime(WindowRuntime* runtime);
+// The installed runtime, nullptr when none is (the command-line faces): a
+// fatal message ends the program through it when there is one.
+WindowRuntime* InstalledWindowRuntime();
 
 }  // namespace zelvo

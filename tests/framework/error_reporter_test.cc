@@ -8,6 +8,7 @@
 #include "framework/message_text.h"
 #include "framework_test_support.h"
 #include "platform/command_line_message_box.h"
+#include "platform/window_runtime.h"
 #include "runtime/cp1251.h"
 #include "storage/error_state.h"
 
@@ -173,6 +174,45 @@ TEST(CommandLineBoxTest, WritesTheBoxAndAnswersTheNamedButton) {
   ::setenv(CommandLineMessageBox::kAnswerVariable, "Retry", 1);  // not offered: the default
   EXPECT_EQ(box.Show(request), unsigned{kButtonYes});
   ::unsetenv(CommandLineMessageBox::kAnswerVariable);
+}
+
+}  // namespace
+}  // namespace zelvo
+
+namespace zelvo {
+namespace {
+
+// A window runtime that only watches Exit; the halt must end the program
+// through it, so that every window closes and every procedure thread ends.
+struct ExitWatchingRuntime final : WindowRuntime {
+  struct Exited {
+    int status;
+  };
+  int Run(std::function<void()>) override { return 0; }
+  bool StartProcedure(std::function<void()>, std::size_t) override { return false; }
+  std::unique_ptr<Window> Open(const WindowDefinition&) override { return nullptr; }
+  unsigned Show(const MessageBoxRequest& request) override { return EffectiveDefault(request); }
+  void SetWaitCursor(bool) override {}
+  void SetStatusText(std::string_view) override {}
+  void Perform(StandardAction) override {}
+  [[noreturn]] void Exit(int status) override { throw Exited{status}; }
+};
+
+TEST(ErrorReporterHalt, AFatalMessageEndsTheProgramThroughTheInstalledWindowRuntime) {
+  ExitWatchingRuntime runtime;
+  InstallWindowRuntime(&runtime);
+  RecordingBox box;
+  ErrorReporter reporter(box);
+  reporter.InitDefault();
+  reporter.haltStatus = 7;
+  int status = -1;
+  try {
+    (void)reporter.Raise(23);
+  } catch (const ExitWatchingRuntime::Exited& exited) {
+    status = exited.status;
+  }
+  InstallWindowRuntime(nullptr);
+  EXPECT_EQ(status, 7);
 }
 
 }  // namespace
