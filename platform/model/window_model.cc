@@ -466,6 +466,7 @@ unsigned WindowModel::Ask(OpenQuestion question) {
       if (!thread.windows.empty()) thread.windows.back()->dirty = true;
     }
   } registration(*this, *self, question);
+  PublishChanges();  // the windows as they stand under the question
   if (presenter_) {
     if (question.isPopup)
       presenter_->ShowPopup(question.handle, question.list, question.items);
