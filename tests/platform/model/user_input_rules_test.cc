@@ -30,7 +30,9 @@ class RulesTest : public ::testing::Test {
       std::unique_ptr<Window> window = TheWindowRuntime().Open(definition);
       for (Event e = window->NextEvent(); e.number != EventNumber::None; e = window->NextEvent()) {
         std::string line = EventName(e.number);
-        if (e.control) line += " " + Cp1251ToUtf8(window->Definition()[e.control].name);
+        // Controls made at run time have names too: read them from the model.
+        const ModelControl* control = static_cast<ModelWindow&>(*window).Control(e.control);
+        if (control) line += " " + Cp1251ToUtf8(control->definition.name);
         if (e.number == EventNumber::AlertKey) line += " key " + std::to_string(e.key);
         if (e.number != EventNumber::OpenWindow) log_.push_back(line);
         if (react) react(*window, e);
@@ -221,6 +223,81 @@ TEST_F(RulesTest, AHeadlessTimerRunsOutWheneverTheThreadWouldWait) {
   EXPECT_EQ(Do(session_->driver().Press(handle_, 1)),
             (Log{"EVENT:Accepted Go", "EVENT:Timer", "EVENT:Timer", "EVENT:Timer", "EVENT:Timer", "EVENT:Timer"}));
   EXPECT_EQ(ticks, 5);
+}
+
+TEST_F(RulesTest, ATabShowsItsPageAndTakesTheFocusThereWhenItsPageWentAway) {
+  ControlId sheet = 0, first = 0, second = 0;
+  Start([&](WindowDefinition& w) {
+    sheet = w.BeginSheet("Pages");
+    w.BeginTab("&One");
+    first = w.Entry("Name:", FieldBinding("RUL:NAME", record_, RUL.NAME), "@s10");
+    w.End();
+    w.BeginTab("&Two");
+    second = w.Entry("Day:", FieldBinding("RUL:DAY", record_, RUL.DAY), "@d6.");
+    w.End();
+    w.End();
+  });
+  EXPECT_TRUE(View(first).visible);
+  EXPECT_FALSE(View(second).visible);
+  EXPECT_EQ(Do(session_->driver().ChooseTab(handle_, sheet, 2)),
+            (Log{"EVENT:NewSelection Pages", "EVENT:Selected RUL:DAY"}));
+  EXPECT_FALSE(View(first).visible);
+  EXPECT_EQ(View(sheet).shown, "Two");
+  EXPECT_NE(session_->driver().Click(handle_, first), "") << "a control on a page not shown cannot be clicked";
+}
+
+TEST_F(RulesTest, ACellEditorMadeAtRunTimeIsTypedIntoAndLeavesByItsAlertedTab) {
+  ControlId list = 0, editor = 0;
+  Start([&](WindowDefinition& w) { list = w.List("Rows", {{"Name", "@s10"}}, 3); },
+        [&](Window& window, const Event& e) {
+          if (e.number == EventNumber::OpenWindow) {
+            ControlDefinition cell;
+            cell.kind = ControlKind::Entry;
+            cell.value = FieldBinding("RUL:NAME", record_, RUL.NAME);
+            cell.picture = "@s10";
+            editor = window.CreateControl(cell);
+            window.SetRows(list, {{"old"}});
+            window.PlaceOverCell(editor, list, 1, 1);
+            window.Alert(editor, kTab, kTab);
+            window.Focus(editor);
+          }
+          if (e.number == EventNumber::AlertKey && e.key == kTab) {
+            window.Update(editor);
+            window.PlaceOverCell(editor, list, 0, 0);
+            window.DestroyControl(editor);
+          }
+        });
+  EXPECT_GT(editor, list);
+  EXPECT_EQ(View(editor).name, "RUL:NAME");
+  EXPECT_TRUE(View(editor).visible);
+  EXPECT_EQ(Do(session_->driver().Type(handle_, editor, "new")), (Log{"EVENT:AlertKey RUL:NAME key 9"}));
+  session_->runtime().Inspect([&] { EXPECT_EQ(RUL.NAME.ValueText(record_), "new"); });
+  EXPECT_EQ(View(editor).id, 0) << "destroyed";
+}
+
+TEST_F(RulesTest, APopupWaitsForTheChosenItemAndRefusesASeparator) {
+  int chosen = -1;
+  Start([&](WindowDefinition& w) { w.Button("Menu"); },
+        [&](Window& window, const Event& e) {
+          if (e.number == EventNumber::Accepted)
+            chosen = window.Popup({{"&Insert", true}, {"-", true}, {"&Delete", false}, {"&View", true}});
+        });
+  (void)Do(session_->driver().Press(handle_, 1));
+  std::vector<OpenQuestion> questions = session_->runtime().Questions();
+  ASSERT_EQ(questions.size(), 1u);
+  EXPECT_TRUE(questions[0].isPopup);
+  UserInput pick;
+  pick.kind = UserInput::Kind::PopupChosen;
+  for (int refused : {2, 3, 5}) {
+    pick.value = refused;
+    session_->runtime().Input(handle_, pick);
+    (void)Do("");
+    EXPECT_EQ(chosen, -1) << refused;
+  }
+  pick.value = 4;
+  session_->runtime().Input(handle_, pick);
+  (void)Do("");
+  EXPECT_EQ(chosen, 4);
 }
 
 }  // namespace
