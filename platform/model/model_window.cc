@@ -125,8 +125,9 @@ void ModelWindow::Show(ControlId control, bool visible) {
 bool ModelWindow::IsVisible(ControlId control) const {
   for (const ModelControl* c = Control(control); c; c = Control(c->definition.parent)) {
     if (!c->state.visible) return false;
-    if (c->definition.kind == ControlKind::Tab) {
-      // A tab's controls show only while it is the sheet's chosen tab.
+    if (c->definition.kind == ControlKind::Tab && c->definition.id != control) {
+      // A tab's controls show only while it is the sheet's chosen tab; the
+      // tab itself shows on its sheet either way.
       const std::vector<ControlId> tabs = Children(c->definition.parent, ControlKind::Tab);
       const int chosen = Chosen(c->definition.parent);
       if (chosen < 1 || chosen > static_cast<int>(tabs.size()) || tabs[chosen - 1] != c->definition.id) return false;

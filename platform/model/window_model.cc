@@ -187,6 +187,15 @@ Event WindowModel::NextEvent(ModelWindow& window) {
       asked_ = nullptr;
     }
     if (std::optional<Event> event = window.TakeEvent()) {
+      if (event->number == EventNumber::CloseWindow && &window == frame_ && DocumentsOpen()) {
+        // The frame is asked to close: its documents are asked first, and
+        // the request reaches the frame only when none is left.
+        if (!closing_) {
+          closing_ = true;
+          AskNextDocument();
+        }
+        continue;
+      }
       if (event->number == EventNumber::CloseDown && asked_ == &window) askedAnswered_ = true;
       self->timerTurn = false;
       return *event;
@@ -353,16 +362,21 @@ void WindowModel::Unregister(ModelWindow& window) {
 
 void WindowModel::Close(ModelWindow& window) {
   if (!window.IsOpen()) return;
-  const bool documentsOpen = std::any_of(windows_.begin(), windows_.end(),
-                                         [](const ModelWindow* w) { return w->kind() == WindowKind::Document; });
-  if (&window == frame_ && documentsOpen && !exiting_) {
-    if (!closing_) {
-      closing_ = true;
-      AskNextDocument();
-    }
-    return;
+  if (&window == frame_) {
+    // The frame goes with its documents: every one closes at once (their
+    // event loops answer None); they were asked before the frame's own
+    // close request reached it, when it came from the user.
+    closing_ = false;
+    asked_ = nullptr;
+    for (std::size_t i = windows_.size(); i-- > 0;)
+      if (i < windows_.size() && windows_[i]->kind() == WindowKind::Document) CloseNow(*windows_[i]);
   }
   CloseNow(window);
+}
+
+bool WindowModel::DocumentsOpen() const {
+  return std::any_of(windows_.begin(), windows_.end(),
+                     [](const ModelWindow* w) { return w->kind() == WindowKind::Document; });
 }
 
 void WindowModel::CloseNow(ModelWindow& window) {
@@ -402,8 +416,9 @@ void WindowModel::AskNextDocument() {
     window->PostEvent(Event{EventNumber::CloseDown});
     return;
   }
+  // None left: the frame's close request, held back meanwhile, reaches it.
   closing_ = false;
-  if (frame_) Close(*frame_);
+  if (frame_) frame_->PostEvent(Event{EventNumber::CloseWindow});
 }
 
 void WindowModel::Activate(ModelWindow& window) {
@@ -466,6 +481,7 @@ unsigned WindowModel::Ask(OpenQuestion question) {
       if (!thread.windows.empty()) thread.windows.back()->dirty = true;
     }
   } registration(*this, *self, question);
+  PublishChanges();  // the windows as they stand under the question
   if (presenter_) {
     if (question.isPopup)
       presenter_->ShowPopup(question.handle, question.list, question.items);

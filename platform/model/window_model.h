@@ -18,14 +18,19 @@
 //                   headless timer? give the token a turn, then EVENT:Timer
 //                   otherwise: tell the presenter, give the token up, wait
 //
-// The frame's close (Window::Close on the frame while document windows are
-// open) asks them one at a time, the top window of each thread, the newest
-// first: EVENT:CloseDown; a window that closes passes the question on, a
-// window whose procedure goes back to waiting without closing refuses, and
-// the frame stays open. With none left the frame closes and its NextEvent
-// answers None. Exit closes everything without asking: every procedure
-// thread ends at its next wait (its stack unwound, holding the token), and
-// Run answers the status once the last has ended.
+// The frame's close sequence: a close request for the frame (its close box,
+// the Exit menu command, an EVENT:CloseWindow posted to it) is held back
+// while document windows are open; they are asked one at a time, the top
+// window of each thread, the newest first, with EVENT:CloseDown. A window
+// that closes passes the question on; a window whose procedure goes back to
+// waiting without closing refuses, the request is dropped and the frame
+// stays open. With none left the request reaches the frame, whose procedure
+// closes it. Closing the frame itself (Window::Close) closes the document
+// windows still open at once: their event loops answer None.
+//
+// Exit closes everything without asking: every procedure thread ends at its
+// next wait (its stack unwound, holding the token), and Run answers the
+// status once the last has ended.
 //
 // Idle (for drivers): the program runs, no thread holds the token or waits
 // for it (so no input or deliverable event is queued and no headless timer
@@ -138,6 +143,7 @@ class WindowModel : public WindowRuntime {
   void PublishChanges();
   void Unregister(ModelWindow& window);
   void AskNextDocument();
+  bool DocumentsOpen() const;
   void BeginExit(int status);
   [[noreturn]] void EndThread(ProcedureThread& thread);
   void ArrangeDocuments(StandardAction action);

@@ -43,12 +43,18 @@ struct Procedure {
   }
 };
 
+// The frame's procedure as the window controller runs it: a close request
+// ends its loop, and the frame closes after it. F2 closes the frame at once.
 void Main(std::vector<std::string>* log, const std::function<void()>& started) {
   WindowDefinition definition("Main", "Frame", WindowKind::Frame);
   std::unique_ptr<Window> frame = TheWindowRuntime().Open(definition);
+  frame->Alert(0, kF1 + 1, kF1 + 1);
   started();
-  for (Event e = frame->NextEvent(); e.number != EventNumber::None; e = frame->NextEvent())
-    if (e.number == EventNumber::CloseWindow) frame->Close();
+  for (Event e = frame->NextEvent(); e.number != EventNumber::None; e = frame->NextEvent()) {
+    if (e.number == EventNumber::CloseWindow) break;
+    if (e.number == EventNumber::AlertKey) frame->Close();
+  }
+  frame->Close();
   log->push_back("Main ends");
 }
 
@@ -109,6 +115,17 @@ TEST(WindowLifecycle, ClosingTheFrameAsksEveryWindowTopFirstAndEndsTheProgram) {
                                            "Browse EVENT:GainFocus",
                                            "Browse EVENT:CloseDown", "Browse ends", "Konst EVENT:GainFocus",
                                            "Konst EVENT:CloseDown", "Konst ends", "Main ends"}));
+}
+
+TEST(WindowLifecycle, ClosingTheFrameItselfClosesItsDocumentsAtOnce) {
+  std::vector<std::string> log;
+  HeadlessSession session([&] {
+    Main(&log, [&] { ASSERT_TRUE(TheWindowRuntime().StartProcedure(Procedure{"Konst", &log}, 0)); });
+  });
+  ASSERT_TRUE(session.WaitIdle());
+  ASSERT_EQ(session.driver().PressKey(Handle(session.driver(), "Main"), 0, {kF1 + 1, 0}), "");
+  EXPECT_EQ(session.Finish(), 0);
+  EXPECT_EQ(log, (std::vector<std::string>{"Main ends", "Konst ends"}));
 }
 
 TEST(WindowLifecycle, AWindowThatRefusesKeepsTheFrameOpen) {
