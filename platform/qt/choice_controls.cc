@@ -8,6 +8,7 @@
 
 #include "platform/qt/key_translation.h"
 #include "platform/qt/qt_text.h"
+#include "runtime/cp1251.h"
 
 namespace zelvo {
 namespace {
@@ -62,7 +63,7 @@ bool CheckControl::KeepsKey(const QKeyEvent& event) const { return IsPlainSpace(
 void CheckControl::Read(ControlView& view) const {
   ControlWidget::Read(view);
   ReadButton(*box_, view);
-  view.value = box_->isChecked() ? Definition().onValue : Definition().offValue;
+  view.value = Cp1251ToUtf8(box_->isChecked() ? Definition().onValue : Definition().offValue);
 }
 
 RadioControl::RadioControl(const ControlDefinition& definition, ReportInput report)
@@ -110,7 +111,7 @@ void RadioControl::Read(ControlView& view) const {
   for (const OptionControl* option : options_) {
     if (!option->Button()->isChecked()) continue;
     view.shown = ToUtf8(WithoutMnemonic(option->Button()->text()));
-    view.value = option->Definition().optionValue;
+    view.value = Cp1251ToUtf8(option->Definition().optionValue);
   }
 }
 

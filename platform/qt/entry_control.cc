@@ -109,12 +109,9 @@ bool LineText::KeepsKey(const QKeyEvent& event) const {
          event.matches(QKeySequence::Redo) || event.matches(QKeySequence::SelectAll);
 }
 
-void LineText::Read(ControlView& view) const {
-  const std::string shown = ToCp1251(edit_.text());
-  view.shown = Cp1251ToUtf8(shown);
-  if (picture_) {
-    if (std::optional<PictureValue> value = picture_->Deformat(shown)) view.value = Cp1251ToUtf8(value->text);
-  }
+void LineText::Read(ControlView& view, const ControlState& state) const {
+  view.shown = ToUtf8(edit_.text());
+  view.value = Cp1251ToUtf8(state.value);  // what it holds, which a refused text does not show
 }
 
 EntryControl::EntryControl(const ControlDefinition& definition, ReportInput report)
@@ -134,7 +131,7 @@ void EntryControl::Apply(const ControlState& state) {
 
 void EntryControl::Read(ControlView& view) const {
   ControlWidget::Read(view);
-  text_.Read(view);
+  text_.Read(view, State());
 }
 
 // The spin box: its line is the entry, its arrows step the value.
@@ -184,7 +181,7 @@ void SpinControl::Apply(const ControlState& state) {
 
 void SpinControl::Read(ControlView& view) const {
   ControlWidget::Read(view);
-  text_.Read(view);
+  text_.Read(view, State());
 }
 
 void SpinControl::Step(int steps) {

@@ -50,7 +50,9 @@ class LineText {
   void Apply(const ControlState& state);
   bool KeepsKey(const QKeyEvent& event) const;
   void Settle() { pending_.Settle(); }
-  void Read(ControlView& view) const;
+  // What it shows, and the value the model says it holds.
+  void Read(ControlView& view, const ControlState& state) const;
+
  private:
   void Typed(const QString& text);
 

@@ -18,7 +18,6 @@
 #include "platform/qt/choice_controls.h"
 #include "platform/qt/document_window.h"
 #include "platform/qt/frame_window.h"
-#include "platform/qt/gui_thread.h"
 #include "platform/qt/key_translation.h"
 #include "platform/qt/list_control.h"
 #include "platform/qt/message_dialog.h"
@@ -34,6 +33,8 @@ struct QtDriver::Target {
 };
 
 namespace {
+
+constexpr const char* kEnded = "the program has ended";
 
 std::string Joined(const std::vector<std::string>& path) {
   std::string joined;
@@ -145,8 +146,7 @@ bool QtDriver::WaitIdle(double seconds, std::string* busy) {
     // a layout settling) runs before these calls return; what it hands the
     // model shows in the count of inputs.
     const std::uint64_t inputs = desktop.InputsReported();
-    OnGui([] {});
-    OnGui([] {});
+    if (!runtime_.OnDisplay([] {}) || !runtime_.OnDisplay([] {})) return true;  // the program has ended
     if (desktop.InputsReported() == inputs && runtime_.WaitIdle(0, nullptr)) return true;
     if (SteadyClock::now() >= deadline) {
       if (busy) *busy = "the display";
@@ -157,7 +157,7 @@ bool QtDriver::WaitIdle(double seconds, std::string* busy) {
 
 std::vector<WindowView> QtDriver::Windows() const {
   std::vector<WindowView> views;
-  OnGui([&] {
+  runtime_.OnDisplay([&] {
     Desktop& desktop = runtime_.desktop();
     FrameWindow* frame = desktop.Frame();
     QMdiSubWindow* active = frame ? frame->Area().activeSubWindow() : nullptr;
@@ -202,7 +202,7 @@ std::vector<WindowView> QtDriver::Windows() const {
 
 std::optional<MessageView> QtDriver::Message() const {
   std::optional<MessageView> view;
-  OnGui([&] {
+  runtime_.OnDisplay([&] {
     const MessageDialog* message = runtime_.desktop().Message();
     if (!message) return;
     view.emplace();
@@ -215,7 +215,7 @@ std::optional<MessageView> QtDriver::Message() const {
 
 std::vector<MenuItemView> QtDriver::Menu() const {
   std::vector<MenuItemView> items;
-  OnGui([&] {
+  runtime_.OnDisplay([&] {
     if (const FrameWindow* frame = runtime_.desktop().Frame()) items = frame->Menus().Items();
   });
   return items;
@@ -223,15 +223,16 @@ std::vector<MenuItemView> QtDriver::Menu() const {
 
 std::string QtDriver::StatusText() const {
   std::string text;
-  OnGui([&] {
+  runtime_.OnDisplay([&] {
     if (const FrameWindow* frame = runtime_.desktop().Frame()) text = ToUtf8(frame->StatusText());
   });
   return text;
 }
 
 std::string QtDriver::Act(int handle, const std::function<std::string(Target&)>& act) {
-  std::string why;
-  OnGui([&] {
+  std::string why = kEnded;
+  runtime_.OnDisplay([&] {
+    why.clear();
     Desktop& desktop = runtime_.desktop();
     FrameWindow* frame = desktop.Frame();
     QWidget* window = nullptr;
@@ -262,8 +263,9 @@ std::string QtDriver::Act(int handle, const std::function<std::string(Target&)>&
 }
 
 std::string QtDriver::ChooseMenu(const std::vector<std::string>& path) {
-  std::string why;
-  OnGui([&] {
+  std::string why = kEnded;
+  runtime_.OnDisplay([&] {
+    why.clear();
     FrameWindow* frame = runtime_.desktop().Frame();
     if (!frame) {
       why = "the frame is not open";
@@ -286,17 +288,14 @@ std::string QtDriver::ChooseMenu(const std::vector<std::string>& path) {
     // The menu's title on the bar, then each item down to the one chosen.
     QMenuBar& bar = *frame->menuBar();
     QWidget* on = &bar;
-    QRect place = bar.actionGeometry(steps.front());
-    for (QAction* step : steps) {
+    for (std::size_t i = 0; i < steps.size(); ++i) {
+      const QRect place = on == &bar ? bar.actionGeometry(steps[i]) : static_cast<QMenu*>(on)->actionGeometry(steps[i]);
       if (!on->isVisible() || place.isEmpty()) {
         why = "the menu did not open on the way to \"" + Joined(path) + "\"";
         break;
       }
       ClickAt(on, place.center());
-      if (QMenu* opened = step->menu()) {
-        on = opened;
-        if (step != steps.back()) place = opened->actionGeometry(*(std::find(steps.begin(), steps.end(), step) + 1));
-      }
+      if (steps[i]->menu()) on = steps[i]->menu();
     }
     // Whatever is left open (a failure on the way) closes, as Esc would.
     while (QWidget* popup = QApplication::activePopupWidget()) popup->close();
@@ -399,8 +398,9 @@ std::string QtDriver::PressKey(int handle, ControlId control, NamedKey key) {
 }
 
 std::string QtDriver::Answer(const std::string& button) {
-  std::string why;
-  OnGui([&] {
+  std::string why = kEnded;
+  runtime_.OnDisplay([&] {
+    why.clear();
     MessageDialog* message = runtime_.desktop().Message();
     if (!message) {
       why = "no message box is open";

@@ -16,6 +16,7 @@
 
 #include <functional>
 #include <memory>
+#include <mutex>
 
 #include "platform/model/window_model.h"
 #include "platform/qt/desktop.h"
@@ -43,6 +44,17 @@ class QtRuntime final : private qt_detail::Display, public WindowModel {
 
   // The widgets, for the user driver (GUI thread only).
   Desktop& desktop() { return Display::desktop; }
+
+  // Runs `work` on the GUI thread and waits for it, for a thread outside the
+  // program (the user driver's). Once Run has finished with the display
+  // (the program has ended) nothing runs and it answers false: a driver may
+  // look after the end without waiting for a loop that no longer turns.
+  bool OnDisplay(const std::function<void()>& work);
+
+ private:
+  std::mutex displayMutex_;
+  bool displayRuns_ = true;  // Run has not yet finished with the display
+  int displayCalls_ = 0;     // OnDisplay calls on their way to the GUI thread
 };
 
 }  // namespace zelvo

@@ -1,6 +1,5 @@
 #include "platform/qt/qt_session.h"
 
-#include <atomic>
 #include <cstdlib>
 #include <thread>
 
@@ -50,16 +49,11 @@ int RunQtSession(std::function<void()> program, const std::function<void(UserDri
   QtRuntime runtime;
   const Installed installed(runtime);
   QtDriver driver(runtime);
-  std::atomic<bool> userDone = false;
   std::thread userThread([&] {
     user(driver);
     if (!driver.Ended()) driver.Quit();
-    userDone = true;
   });
   const int status = runtime.Run(std::move(program));
-  // The driver may still look at the widgets after the program has ended:
-  // the display keeps answering until it is done.
-  while (!userDone) QApplication::processEvents(QEventLoop::AllEvents, 10);
   userThread.join();
   return status;
 }

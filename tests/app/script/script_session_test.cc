@@ -9,6 +9,7 @@
 #include "platform/headless/headless_runtime.h"
 #include "runtime/date_time.h"
 #include "tests/testing/sample_program.h"
+#include "tests/testing/sample_scripts.h"
 
 namespace zelvo {
 namespace {
@@ -36,39 +37,7 @@ Outcome RunScript(const std::string& text) {
 }
 
 TEST(ScriptSession, AFormFilledThroughItsPicturesIsSavedAndListed) {
-  const Outcome outcome = RunScript(R"(# the whole road of one record
-expect-window Пример
-expect-status Готово
-expect-menu "Данные/Отчет" disabled
-expect-menu "Данные / Анкета" enabled
-menu Данные/Анкета
-window Анкета
-expect-focus Фамилия
-type Фамилия Иванов
-type "Дата:" 1.3.2004
-expect-text Дата " 1.03.2004"
-type Сумма 8500
-expect-text Сумма 8500.00
-expect-value SMP:SUMMA 8500
-key Up Дети
-key Up
-expect-value Дети 2
-press Работает
-expect-checked Работает
-press Пол Женский
-expect-text Пол Женский
-key Alt+Р
-expect-unchecked Работает
-press @ok
-expect-message "Сохранить запись?" Анкета
-answer Yes
-expect-closed Анкета
-menu Данные/Список
-window Spisok
-expect-columns list Фамилия Сумма
-expect-rows list 1
-expect-row list 1 Иванов 8500.00
-)");
+  const Outcome outcome = RunScript(SampleScript("form_saved_and_listed"));
   EXPECT_EQ(outcome.errors, "");
   EXPECT_EQ(outcome.status, 0);
   ASSERT_EQ(outcome.saved.size(), 1u);
@@ -77,7 +46,7 @@ expect-row list 1 Иванов 8500.00
 }
 
 TEST(ScriptSession, TheProgramEndsAsItsExitDoesWhenTheScriptEnds) {
-  const Outcome outcome = RunScript("menu Данные/Анкета\nwindow Анкета\ntype Фамилия Петров\n");
+  const Outcome outcome = RunScript(SampleScript("ends_as_exit_does"));
   EXPECT_EQ(outcome.errors, "");
   EXPECT_EQ(outcome.status, 0);
   EXPECT_TRUE(outcome.ended);
@@ -85,48 +54,13 @@ TEST(ScriptSession, TheProgramEndsAsItsExitDoesWhenTheScriptEnds) {
 }
 
 TEST(ScriptSession, ARefusedTextStaysShownWithTheFocusAndTheValueUnchanged) {
-  const Outcome outcome = RunScript(R"(menu Данные/Анкета
-window Анкета
-type Дата 31.02.2004
-expect-text Дата 31.02.2004
-expect-focus Дата
-expect-value Дата 0
-type Дата 29.02.2004
-expect-focus Сумма
-press @ok
-answer No
-)");
+  const Outcome outcome = RunScript(SampleScript("refused_text_stays"));
   EXPECT_EQ(outcome.errors, "");
   EXPECT_EQ(outcome.status, 0);
 }
 
 TEST(ScriptSession, AWindowOpenedOnTheSameThreadTakesTheInputUntilItCloses) {
-  const Outcome outcome = RunScript(R"(menu Данные/Список
-window Список
-expect-disabled Удалить
-press Добавить
-window Анкета
-type Фамилия Сидоров
-key Enter
-answer Yes
-expect-window Список
-expect-rows list 1
-press Добавить
-window Анкета
-type Фамилия Кузнецов
-press @ok
-answer Yes
-key Down list
-press Удалить
-answer No
-expect-rows list 2
-press Удалить
-answer Yes
-expect-rows list 1
-expect-row list 1 Сидоров
-key Escape
-expect-closed Список
-)");
+  const Outcome outcome = RunScript(SampleScript("same_thread_window"));
   EXPECT_EQ(outcome.errors, "");
   EXPECT_EQ(outcome.status, 0);
   ASSERT_EQ(outcome.saved.size(), 1u);

@@ -30,6 +30,7 @@ class FormViewTest : public ::testing::Test {
   FormViewTest() : definition_(SampleForm(&id_)), state_(StateOf(*definition_)) {
     Control(state_, id_.surname).text = Cp("Иванов              ");
     Control(state_, id_.salary).text = "   8500.00";
+    Control(state_, id_.salary).value = "8500";
     Control(state_, id_.hired).text = " 1.03.2004";
     Control(state_, id_.dependants).text = " 2";
     Control(state_, id_.pensioner).checked = true;

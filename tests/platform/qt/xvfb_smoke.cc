@@ -1,6 +1,6 @@
 // The Qt back end on a real X server (the test runs it under xvfb-run): the
-// sample program starts, its form opens from the menu and takes a name, and
-// the program ends through "Файл/Выход". With a file name it also saves a
+// sample program starts, its form opens from the menu ("Данные/Анкета") and
+// takes a name, and the program ends through "Файл/Выход". With a file name it also saves a
 // picture of the frame as the X server shows it.
 //
 // Exit status 0 when all went as a user expects, 1 otherwise (said on
@@ -14,7 +14,7 @@
 
 #include "platform/qt/gui_thread.h"
 #include "platform/qt/qt_session.h"
-#include "sample_program.h"
+#include "tests/testing/sample_program.h"
 
 namespace {
 
@@ -44,21 +44,22 @@ int main(int argc, char** argv) {
   auto fail = [&](const std::string& what) {
     if (failure.empty()) failure = what;
   };
-  const int status = zelvo::RunQtSession(zelvo::testing::SampleMain, [&](UserDriver& user) {
+  zelvo::SampleProgram program;
+  const int status = zelvo::RunQtSession([&] { program.Main(); }, [&](UserDriver& user) {
     std::string busy;
     auto idle = [&] {
       if (!user.WaitIdle(10, &busy)) fail("still running: " + busy);
     };
     idle();
-    if (std::string why = user.ChooseMenu({"Окна", "Анкета"}); !why.empty()) return fail(why);
+    if (std::string why = user.ChooseMenu({"Данные", "Анкета"}); !why.empty()) return fail(why);
     idle();
     int form = 0;
     zelvo::ControlId surname = 0;
     for (const zelvo::WindowView& window : user.Windows())
-      if (window.procedure == "Form") {
+      if (window.procedure == "Anketa") {
         form = window.handle;
         for (const zelvo::ControlView& control : window.controls)
-          if (control.name == "TF:FAM") surname = control.id;
+          if (control.name == "SMP:FAM") surname = control.id;
       }
     if (form == 0 || surname == 0) return fail("the form did not open");
     if (std::string why = user.Type(form, surname, "Сидоров"); !why.empty()) return fail(why);
