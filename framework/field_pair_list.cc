@@ -28,6 +28,8 @@ bool Same(BufferedPairList::Side a, BufferedPairList::Side b) {
 
 }  // namespace
 
+void BufferedPairList::CopyValue(Side from, Side to) { Copy(from, to); }
+
 void BufferedPairList::AddPair(Side left, Side right) {
   pairs_.push_back({left, right, std::vector<std::uint8_t>(At(left), At(left) + left.field->Bytes())});
 }

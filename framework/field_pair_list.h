@@ -8,6 +8,7 @@
 // Not thread-safe: used only by the run token's holder.
 #pragma once
 
+#include <cstddef>
 #include <cstdint>
 #include <vector>
 
@@ -25,6 +26,14 @@ class BufferedPairList {
 
   void AddPair(Side left, Side right);
   bool Empty() const { return pairs_.empty(); }
+  std::size_t Size() const { return pairs_.size(); }
+  // Pair `i` (0-based). REQUIRES: i < Size().
+  Side Left(std::size_t i) const { return pairs_[i].left; }
+  Side Right(std::size_t i) const { return pairs_[i].right; }
+
+  // Copies a value from one field to another: the bytes when both fields are
+  // declared alike, otherwise through the value's text, as an assignment would.
+  static void CopyValue(Side from, Side to);
 
   void AssignLeftToRight();
   void AssignRightToLeft();

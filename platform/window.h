@@ -98,7 +98,9 @@ class Window : public PlacedWindow {
   // first refused entry gets the focus and EVENT:Rejected is posted for it.
   virtual void SelectAll() = 0;
   // Makes `first`..`last` key codes of the control answer EVENT:AlertKey;
-  // Unalert undoes it.
+  // Unalert undoes it. Code 0 stands for every printable character that has
+  // no key code of its own (Cyrillic letters, signs): a list alerts it for
+  // its locator, and the event carries the character.
   virtual void Alert(ControlId control, KeyCode first, KeyCode last) = 0;
   virtual void Unalert(ControlId control, KeyCode first, KeyCode last) = 0;
   virtual void Beep() = 0;

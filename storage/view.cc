@@ -5,6 +5,7 @@
 #include <cstdlib>
 #include <optional>
 
+#include "runtime/locale.h"
 #include "storage/error_state.h"
 #include "storage/field_codec.h"
 #include "storage/file_operations.h"
@@ -54,7 +55,8 @@ struct Captured {
   }
 };
 
-int Compare(const FilterExpression& e, const Captured& c) {
+// `ignoreCase`: texts compare upper-cased, as a NOCASE key orders them.
+int Compare(const FilterExpression& e, const Captured& c, bool ignoreCase) {
   if (e.Class() == ValueClass::Integer && c.valueClass == ValueClass::Integer) {
     const std::int32_t x = e.Integer();
     return x < c.integer ? -1 : x > c.integer ? 1 : 0;
@@ -64,6 +66,7 @@ int Compare(const FilterExpression& e, const Captured& c) {
     if (RealsEqual(x, c.real)) return 0;
     return x < c.real ? -1 : 1;
   }
+  if (ignoreCase) return CompareTexts(Locale().ToUpper(e.Text()), Locale().ToUpper(c.text));
   return CompareTexts(e.Text(), c.text);
 }
 
@@ -719,11 +722,25 @@ ErrorCode View::Dispatch(State& s, FileOperation op, const OperationArguments& a
     }
   };
 
+  // Whether order component i is a field of the walked key and that key
+  // ignores case: its rows then come in the upper-cased order.
+  auto walkedWithoutCase = [&](std::size_t i) {
+    const Plan& plan = *s.plan;
+    const std::size_t key = plan.levels[0].key;
+    if (plan.sorted || key == 0 || !s.order[i].field) return false;
+    const KeyDeclaration& declaration = primary.Declaration().keys[key - 1];
+    if (!declaration.Has(kKeyNoCase)) return false;
+    const std::string_view name = primary.Record().Layout()[*s.order[i].field].name;
+    for (const KeyComponent& component : declaration.Components())
+      if (SameName(component.field, name)) return true;
+    return false;
+  };
+
   // Rows before the captured values (after them, reading backwards) are passed over.
   auto beforeCaptured = [&](bool forward) {
     for (std::size_t i = 0; i < s.capturedCount && i < s.order.size(); ++i) {
       if (!s.captured[i]) continue;
-      int c = Compare(s.order[i].expression, *s.captured[i]);
+      int c = Compare(s.order[i].expression, *s.captured[i], walkedWithoutCase(i));
       if (s.order[i].descending) c = -c;
       if (c != 0) return forward ? c < 0 : c > 0;
     }
@@ -805,6 +822,7 @@ ErrorCode View::Dispatch(State& s, FileOperation op, const OperationArguments& a
         for (std::size_t i = 0; i < n; ++i) s.captured[i] = Captured::Of(s.order[i].expression);
       }
       s.capturedCount = n;
+      s.skipResetRow = false;
       s.pending = State::Pending::Start;
       s.positioned = true;
       return ErrorCode::Ok;
@@ -821,6 +839,7 @@ ErrorCode View::Dispatch(State& s, FileOperation op, const OperationArguments& a
         return code;
       s.resetPosition.clear();
       AppendPart(s.resetPosition, position.position);
+      s.skipResetRow = false;
       s.pending = State::Pending::Reset;
       s.positioned = true;
       return ErrorCode::Ok;
@@ -831,6 +850,7 @@ ErrorCode View::Dispatch(State& s, FileOperation op, const OperationArguments& a
       std::vector<std::optional<std::string>> parts;
       if (const ErrorCode code = Plan::Split(s.plan->levels, arguments.position, parts); Failed(code)) return code;
       s.resetPosition = arguments.position;
+      s.skipResetRow = false;
       s.pending = State::Pending::Reset;
       s.positioned = true;
       return ErrorCode::Ok;
@@ -858,6 +878,10 @@ ErrorCode View::Dispatch(State& s, FileOperation op, const OperationArguments& a
     case Op::REGETfile: {
       if (!s.plan)
         if (const ErrorCode code = makePlan(false); Failed(code)) return code;
+      if (s.watch) {  // a re-read is a read: the watch is on the record it reads
+        (void)Do(primary, Op::WATCH);
+        s.watch = false;
+      }
       const ErrorCode code = s.plan->Reget(arguments.position);
       s.hasRow = !Failed(code) && !s.plan->sorted;
       return code;

@@ -96,7 +96,8 @@ class RecordChange {
 VxrStatus Put(File& file, VxrFileState& s, std::uint32_t number, ErrorCode missing) {
   std::string stored;
   if (const VxrStatus r = StoredRecord(s, number, missing, stored); !r.Ok()) return r;
-  if ((file.State() & kWatched) != 0 && number == s.current && stored != s.watched) {
+  // Only the read the watch was armed for keeps an image (a later read drops it).
+  if ((file.State() & kWatched) != 0 && number == s.current && !s.watched.empty() && stored != s.watched) {
     return {ErrorCode::RecordChangedByAnotherStation};
   }
   const Bytes image = StoredImage(file);

@@ -3,6 +3,7 @@
 #include <algorithm>
 #include <cassert>
 
+#include "platform/wait_cursor.h"
 #include "platform/window_runtime.h"
 
 namespace zelvo {
@@ -20,15 +21,6 @@ bool IsCloseRequest(const Event& event) {
   return event.IsWindowEvent() &&
          (event.number == EventNumber::CloseWindow || event.number == EventNumber::CloseDown);
 }
-
-// The wait cursor over the program while a record is written.
-class WaitCursor {
- public:
-  WaitCursor() { TheWindowRuntime().SetWaitCursor(true); }
-  ~WaitCursor() { TheWindowRuntime().SetWaitCursor(false); }
-  WaitCursor(const WaitCursor&) = delete;
-  WaitCursor& operator=(const WaitCursor&) = delete;
-};
 
 }  // namespace
 

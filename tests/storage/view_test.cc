@@ -223,6 +223,12 @@ TEST_F(ViewTest, SetViewWithCapturedValues) {
   }
 }
 
+TEST_F(ViewTest, SetViewOnAKeyWithoutCaseComparesWithoutCase) {
+  View view(PayView("NBA:FAM"));
+  (void)PAY.FAM.Set(pay_->Record(), "petrov");
+  EXPECT_EQ(All(view, Op::NEXT, [&] { return Fam(); }, 1), (Rows{"Petrov", "petrova", "Sidorov", "Sidorov"}));
+}
+
 TEST_F(ViewTest, OuterAndInnerJoinsByKey) {
   AddLine(1, Date(3, 1, 2004), 100);
   AddLine(1, Date(3, 1, 2004), 200);
@@ -331,6 +337,15 @@ TEST_F(ViewTest, PropertiesFlushAndUnsupportedStatements) {
   ASSERT_EQ(view.Perform(Op::NEXT), ErrorCode::Ok);
   EXPECT_EQ(Row(), "3/3");
   ASSERT_EQ(view.Perform(Op::FLUSH), ErrorCode::Ok);  // plans again, goes on after the current row
+  ASSERT_EQ(view.Perform(Op::NEXT), ErrorCode::Ok);
+  EXPECT_EQ(Row(), "3/1");
+  // A reset after a flush starts at the row it names, not after it.
+  OperationAnswer at;
+  ASSERT_EQ(view.Perform(Op::POSITIONfile, {}, at), ErrorCode::Ok);
+  ASSERT_EQ(view.Perform(Op::FLUSH), ErrorCode::Ok);
+  OperationArguments reset;
+  reset.position = at.position;
+  ASSERT_EQ(view.Perform(Op::RESETfile, reset), ErrorCode::Ok);
   ASSERT_EQ(view.Perform(Op::NEXT), ErrorCode::Ok);
   EXPECT_EQ(Row(), "3/1");
   EXPECT_EQ(view.Perform(Op::BUILDkey), ErrorCode::UnsupportedFileDriverFunction);

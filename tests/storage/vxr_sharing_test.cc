@@ -39,6 +39,15 @@ TEST_F(VxrSharingTest, EachStationSeesTheOthersCommitsAndAWatchedLostUpdateIsRef
   EXPECT_EQ(Do(b, Op::PUT), ErrorCode::Ok);
   ASSERT_EQ(Get(a, 1), ErrorCode::Ok);
   EXPECT_EQ(Fam(a), "IVANOV2");
+  // A watch holds for the one read it was armed for: a record read after it
+  // without one is written whatever happened to the watched one.
+  ASSERT_EQ(Do(b, Op::WATCH), ErrorCode::Ok);
+  ASSERT_EQ(Get(b, 3), ErrorCode::Ok);
+  ASSERT_EQ(Get(b, 1), ErrorCode::Ok);
+  Set(b, 1, "IVANOV3");
+  EXPECT_EQ(Do(b, Op::PUT), ErrorCode::Ok);
+  Set(b, 1, "IVANOV2");
+  EXPECT_EQ(Do(b, Op::PUT), ErrorCode::Ok);
   // B deletes what A still reads as current: A's PUT of it finds nothing.
   ASSERT_EQ(Get(b, 2), ErrorCode::Ok);
   ASSERT_EQ(Get(a, 2), ErrorCode::Ok);
