@@ -173,6 +173,10 @@ class WindowController {
 
   // The record differs from the copy prepared (SAVED), typing in progress included.
   bool Changed();
+  // ERRORS, or the primary table's reporter when the procedure set none.
+  ErrorReporter& Reporter();
+  void FocusFirstField();
+  void Save();
   Level CompleteInsert();
   Level CompleteChange();
   Level CompleteDelete();
