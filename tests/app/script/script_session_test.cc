@@ -2,6 +2,7 @@
 // headless back end, as `zelvo script` runs them on the payroll.
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <sstream>
 
 #include "app/script/script_session.h"
@@ -9,7 +10,6 @@
 #include "platform/headless/headless_runtime.h"
 #include "runtime/date_time.h"
 #include "tests/testing/sample_program.h"
-#include "tests/testing/sample_scripts.h"
 
 namespace zelvo {
 namespace {
@@ -21,14 +21,14 @@ struct Outcome {
   bool ended = false;
 };
 
-Outcome RunScript(const std::string& text) {
+Outcome RunScript(const std::string& text, const std::string& fileName = "s") {
   SampleProgram program;
   HeadlessRuntime runtime;
   HeadlessDriver driver(runtime);
   InstallWindowRuntime(&runtime);
   std::ostringstream errors;
   Outcome outcome;
-  outcome.status = RunScriptSession(text, "s", driver, runtime, [&] { program.Main(); }, errors);
+  outcome.status = RunScriptSession(text, fileName, driver, runtime, [&] { program.Main(); }, errors);
   InstallWindowRuntime(nullptr);
   outcome.errors = errors.str();
   outcome.saved = program.Saved();
@@ -36,8 +36,17 @@ Outcome RunScript(const std::string& text) {
   return outcome;
 }
 
+// The sample sessions every back end runs (tests/testing/sample_sessions).
+Outcome RunScriptFile(const std::string& name) {
+  std::ifstream file(std::string(ZELVO_SAMPLE_SESSIONS) + "/" + name + ".script");
+  std::stringstream text;
+  text << file.rdbuf();
+  EXPECT_FALSE(text.str().empty()) << name;
+  return RunScript(text.str(), name + ".script");
+}
+
 TEST(ScriptSession, AFormFilledThroughItsPicturesIsSavedAndListed) {
-  const Outcome outcome = RunScript(SampleScript("form_saved_and_listed"));
+  const Outcome outcome = RunScriptFile("fill_save_list");
   EXPECT_EQ(outcome.errors, "");
   EXPECT_EQ(outcome.status, 0);
   ASSERT_EQ(outcome.saved.size(), 1u);
@@ -46,7 +55,7 @@ TEST(ScriptSession, AFormFilledThroughItsPicturesIsSavedAndListed) {
 }
 
 TEST(ScriptSession, TheProgramEndsAsItsExitDoesWhenTheScriptEnds) {
-  const Outcome outcome = RunScript(SampleScript("ends_as_exit_does"));
+  const Outcome outcome = RunScriptFile("end_closes_frame");
   EXPECT_EQ(outcome.errors, "");
   EXPECT_EQ(outcome.status, 0);
   EXPECT_TRUE(outcome.ended);
@@ -54,13 +63,13 @@ TEST(ScriptSession, TheProgramEndsAsItsExitDoesWhenTheScriptEnds) {
 }
 
 TEST(ScriptSession, ARefusedTextStaysShownWithTheFocusAndTheValueUnchanged) {
-  const Outcome outcome = RunScript(SampleScript("refused_text_stays"));
+  const Outcome outcome = RunScriptFile("refused_text");
   EXPECT_EQ(outcome.errors, "");
   EXPECT_EQ(outcome.status, 0);
 }
 
 TEST(ScriptSession, AWindowOpenedOnTheSameThreadTakesTheInputUntilItCloses) {
-  const Outcome outcome = RunScript(SampleScript("same_thread_window"));
+  const Outcome outcome = RunScriptFile("window_stack");
   EXPECT_EQ(outcome.errors, "");
   EXPECT_EQ(outcome.status, 0);
   ASSERT_EQ(outcome.saved.size(), 1u);

@@ -3,6 +3,9 @@
 // headless back end, and leave the program's data as that run leaves it.
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <filesystem>
+#include <fstream>
 #include <sstream>
 
 #include "app/script/script_session.h"
@@ -10,7 +13,6 @@
 #include "platform/headless/headless_runtime.h"
 #include "platform/qt/qt_driver.h"
 #include "tests/testing/sample_program.h"
-#include "tests/testing/sample_scripts.h"
 
 namespace zelvo {
 namespace {
@@ -22,6 +24,22 @@ struct Outcome {
   bool ended = false;
 };
 
+// The sample sessions, by file name.
+std::vector<std::string> SampleSessions() {
+  std::vector<std::string> names;
+  for (const auto& entry : std::filesystem::directory_iterator(ZELVO_SAMPLE_SESSIONS))
+    if (entry.path().extension() == ".script") names.push_back(entry.path().stem().string());
+  std::sort(names.begin(), names.end());
+  return names;
+}
+
+std::string SampleSession(const std::string& name) {
+  std::ifstream file(std::filesystem::path(ZELVO_SAMPLE_SESSIONS) / (name + ".script"));
+  std::ostringstream text;
+  text << file.rdbuf();
+  return text.str();
+}
+
 template <class Runtime, class Driver>
 Outcome RunScript(const std::string& name) {
   SampleProgram program;
@@ -30,7 +48,7 @@ Outcome RunScript(const std::string& name) {
   InstallWindowRuntime(&runtime);
   std::ostringstream errors;
   Outcome outcome;
-  outcome.status = RunScriptSession(SampleScript(name), name, driver, runtime, [&] { program.Main(); }, errors);
+  outcome.status = RunScriptSession(SampleSession(name), name, driver, runtime, [&] { program.Main(); }, errors);
   InstallWindowRuntime(nullptr);
   outcome.errors = errors.str();
   outcome.saved = program.Saved();
@@ -50,7 +68,7 @@ TEST_P(QtScriptSession, PassesAsOnTheHeadlessBackEnd) {
   EXPECT_EQ(headless.status, 0) << headless.errors;
 }
 
-INSTANTIATE_TEST_SUITE_P(SampleScripts, QtScriptSession, ::testing::ValuesIn(SampleScriptNames()),
+INSTANTIATE_TEST_SUITE_P(SampleSessions, QtScriptSession, ::testing::ValuesIn(SampleSessions()),
                          [](const ::testing::TestParamInfo<std::string>& script) { return script.param; });
 
 }  // namespace
