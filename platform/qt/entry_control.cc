@@ -65,79 +65,10 @@ bool PendingEdits::IsEcho(const std::string& modelText) {
   return modelText == before;
 }
 
-LineText::LineText(QLineEdit& edit, const ControlDefinition& definition, ReportInput report)
-    : edit_(edit), picture_(Picture::Parse(definition.picture)), id_(definition.id), report_(std::move(report)) {
-  edit_.setValidator(new Cp1251Validator(&edit_));
-  if (picture_) {
-    edit_.setMaxLength(std::max(picture_->width(), 1));
-    edit_.setAlignment(PictureAlignment(definition.picture));
-  }
-  edit_.setReadOnly(definition.readOnly);
-  QObject::connect(&edit_, &QLineEdit::textEdited, &edit_, [this](const QString& text) { Typed(text); });
-}
-
-void LineText::Typed(const QString& text) {
-  UserInput input;
-  input.kind = UserInput::Kind::Edit;
-  input.control = id_;
-  input.text = ToCp1251(text);
-  pending_.Typed(input.text);
-  report_(std::move(input));
-}
-
-void LineText::Apply(const ControlState& state) {
-  if (edit_.isReadOnly() != state.readOnly) edit_.setReadOnly(state.readOnly);
-  if (pending_.IsEcho(state.text)) return;
-  pending_.Settle();
-  const QString shown = Shown(state.text, picture_);
-  if (edit_.text() != shown) edit_.setText(shown);
-}
-
-bool LineText::KeepsKey(const QKeyEvent& event) const {
-  if (TypesCharacter(event)) return true;
-  const auto key = event.key();
-  const Qt::KeyboardModifiers modifiers = event.modifiers() & ~(Qt::ShiftModifier | Qt::KeypadModifier);
-  if (modifiers == Qt::NoModifier || modifiers == Qt::ControlModifier) {
-    // Moving about and deleting; Ctrl moves by words.
-    if (key == Qt::Key_Left || key == Qt::Key_Right || key == Qt::Key_Home || key == Qt::Key_End ||
-        key == Qt::Key_Backspace || key == Qt::Key_Delete)
-      return true;
-  }
-  // The clipboard and undo.
-  return event.matches(QKeySequence::Copy) || event.matches(QKeySequence::Cut) ||
-         event.matches(QKeySequence::Paste) || event.matches(QKeySequence::Undo) ||
-         event.matches(QKeySequence::Redo) || event.matches(QKeySequence::SelectAll);
-}
-
-void LineText::Read(ControlView& view, const ControlState& state) const {
-  view.shown = ToUtf8(edit_.text());
-  view.value = Cp1251ToUtf8(state.value);  // what it holds, which a refused text does not show
-}
-
-EntryControl::EntryControl(const ControlDefinition& definition, ReportInput report)
-    : ControlWidget(definition, report),
-      edit_(new PictureLineEdit(std::max(PictureCharacters(definition.picture), 1))),
-      text_(*edit_, definition, std::move(report)) {
-  edit_->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
-  Claim(edit_);
-}
-
-QWidget* EntryControl::Widget() const { return edit_; }
-
-void EntryControl::Apply(const ControlState& state) {
-  ControlWidget::Apply(state);
-  text_.Apply(state);
-}
-
-void EntryControl::Read(ControlView& view) const {
-  ControlWidget::Read(view);
-  text_.Read(view, State());
-}
-
 // The spin box: its line is the entry, its arrows step the value.
-class SpinControl::Box final : public QAbstractSpinBox {
+class EntryControl::SpinBox final : public QAbstractSpinBox {
  public:
-  Box(SpinControl& owner, int characters) : owner_(owner), characters_(characters) {}
+  SpinBox(EntryControl& owner, int characters) : owner_(owner), characters_(characters) {}
 
   QLineEdit* Line() const { return lineEdit(); }
 
@@ -158,37 +89,84 @@ class SpinControl::Box final : public QAbstractSpinBox {
   QSize minimumSizeHint() const override { return sizeHint(); }
 
  private:
-  SpinControl& owner_;
+  EntryControl& owner_;
   int characters_;
 };
 
-SpinControl::SpinControl(const ControlDefinition& definition, ReportInput report)
-    : ControlWidget(definition, report),
-      box_(new Box(*this, std::max(PictureCharacters(definition.picture), 1))),
-      text_(*box_->Line(), definition, std::move(report)) {
-  box_->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
-  box_->setAccelerated(false);
-  Claim(box_);
+EntryControl::EntryControl(const ControlDefinition& definition, ReportInput report)
+    : ControlWidget(definition, std::move(report)), picture_(Picture::Parse(definition.picture)) {
+  const int characters = std::max(picture_ ? picture_->width() : 0, 1);
+  if (definition.kind == ControlKind::Spin) {
+    auto* spin = new SpinBox(*this, characters);
+    spin->setAccelerated(false);
+    spin_ = spin;
+    line_ = spin->Line();
+  } else {
+    line_ = new PictureLineEdit(characters);
+  }
+  Widget()->setSizePolicy(QSizePolicy::Fixed, QSizePolicy::Fixed);
+  line_->setValidator(new Cp1251Validator(line_));
+  if (picture_) {
+    line_->setMaxLength(characters);
+    line_->setAlignment(PictureAlignment(definition.picture));
+  }
+  line_->setReadOnly(definition.readOnly);
+  QObject::connect(line_, &QLineEdit::textEdited, this, [this](const QString& text) { Typed(text); });
+  Claim(Widget());
 }
 
-QWidget* SpinControl::Widget() const { return box_; }
-
-void SpinControl::Apply(const ControlState& state) {
-  ControlWidget::Apply(state);
-  if (box_->isReadOnly() != state.readOnly) box_->setReadOnly(state.readOnly);
-  text_.Apply(state);
+QWidget* EntryControl::Widget() const {
+  if (spin_) return spin_;
+  return line_;
 }
 
-void SpinControl::Read(ControlView& view) const {
-  ControlWidget::Read(view);
-  text_.Read(view, State());
+void EntryControl::Typed(const QString& text) {
+  UserInput input;
+  input.kind = UserInput::Kind::Edit;
+  input.text = ToCp1251(text);
+  pending_.Typed(input.text);
+  Report(std::move(input));
 }
 
-void SpinControl::Step(int steps) {
+void EntryControl::Step(int steps) {
   UserInput input;
   input.kind = UserInput::Kind::Key;
   input.key = steps > 0 ? kUp : kDown;
   for (int i = 0; i < std::abs(steps); ++i) Report(input);
+}
+
+void EntryControl::Apply(const ControlState& state) {
+  ControlWidget::Apply(state);
+  if (line_->isReadOnly() != state.readOnly) {
+    line_->setReadOnly(state.readOnly);
+    if (spin_) spin_->setReadOnly(state.readOnly);
+  }
+  if (pending_.IsEcho(state.text)) return;
+  pending_.Settle();
+  const QString shown = Shown(state.text, picture_);
+  if (line_->text() != shown) line_->setText(shown);
+}
+
+bool EntryControl::KeepsKey(const QKeyEvent& event) const {
+  if (TypesCharacter(event)) return true;
+  const auto key = event.key();
+  const Qt::KeyboardModifiers modifiers = event.modifiers() & ~(Qt::ShiftModifier | Qt::KeypadModifier);
+  if (modifiers == Qt::NoModifier || modifiers == Qt::ControlModifier) {
+    // Moving about and deleting; Ctrl moves by words.
+    if (key == Qt::Key_Left || key == Qt::Key_Right || key == Qt::Key_Home || key == Qt::Key_End ||
+        key == Qt::Key_Backspace || key == Qt::Key_Delete)
+      return true;
+  }
+  // The clipboard and undo.
+  return event.matches(QKeySequence::Copy) || event.matches(QKeySequence::Cut) ||
+         event.matches(QKeySequence::Paste) || event.matches(QKeySequence::Undo) ||
+         event.matches(QKeySequence::Redo) || event.matches(QKeySequence::SelectAll);
+}
+
+void EntryControl::Read(ControlView& view) const {
+  ControlWidget::Read(view);
+  view.shown = ToUtf8(line_->text());
+  view.value = Cp1251ToUtf8(State().value);  // what it holds, which a refused text does not show
 }
 
 }  // namespace zelvo

@@ -1,11 +1,12 @@
-// EntryControl and SpinControl: a value typed through a picture. The widget
-// edits its own text and reports every change as Edit; the model stores it
-// through the picture when the user leaves (Tab, a click elsewhere) and
-// sends back what the entry is to show.
+// EntryControl: a value typed through a picture — an Entry, or a Spin (the
+// same entry with arrows beside it). The line edits its own text and
+// reports every change as Edit; the model stores it through the picture when
+// the user leaves (Tab, a click elsewhere) and sends back what to show.
 //
 // An entry is as wide as its picture. Numbers stand right; a number's or a
 // date's padding and a text's trailing blanks are not shown (the model's
-// text keeps them), so the caret lands where the typing is.
+// text keeps them), so the caret lands where the typing is. Typing a
+// character the program's code page lacks is refused.
 //
 // A spin box's arrows report Up and Down as its keys do: the model steps the
 // value between the spin's limits and sends the text back.
@@ -18,6 +19,7 @@
 #include "platform/qt/control_widget.h"
 #include "runtime/picture.h"
 
+class QAbstractSpinBox;
 class QLineEdit;
 
 namespace zelvo {
@@ -41,59 +43,27 @@ class PendingEdits {
   std::string seen_;  // the last text the model sent
 };
 
-// What an entry and a spin box share: a line showing the model's text
-// through the picture, reporting what the user types.
-class LineText {
- public:
-  LineText(QLineEdit& edit, const ControlDefinition& definition, ReportInput report);
-
-  void Apply(const ControlState& state);
-  bool KeepsKey(const QKeyEvent& event) const;
-  void Settle() { pending_.Settle(); }
-  // What it shows, and the value the model says it holds.
-  void Read(ControlView& view, const ControlState& state) const;
-
- private:
-  void Typed(const QString& text);
-
-  QLineEdit& edit_;
-  std::optional<zelvo::Picture> picture_;
-  ControlId id_;
-  ReportInput report_;
-  PendingEdits pending_;
-};
-
 class EntryControl final : public ControlWidget {
  public:
   EntryControl(const ControlDefinition& definition, ReportInput report);
 
-  QWidget* Widget() const override;
+  QWidget* Widget() const override;  // the line, or the spin box around it
+  QLineEdit* Line() const { return line_; }
   void Apply(const ControlState& state) override;
-  bool KeepsKey(const QKeyEvent& event) const override { return text_.KeepsKey(event); }
-  void Settle() override { text_.Settle(); }
+  bool KeepsKey(const QKeyEvent& event) const override;
+  void Settle() override { pending_.Settle(); }
+  // What it shows, and the value the model says it holds.
   void Read(ControlView& view) const override;
 
  private:
-  QLineEdit* edit_;
-  LineText text_;
-};
-
-class SpinControl final : public ControlWidget {
- public:
-  SpinControl(const ControlDefinition& definition, ReportInput report);
-
-  QWidget* Widget() const override;
-  void Apply(const ControlState& state) override;
-  bool KeepsKey(const QKeyEvent& event) const override { return text_.KeepsKey(event); }
-  void Settle() override { text_.Settle(); }
-  void Read(ControlView& view) const override;
-
- private:
-  class Box;
+  class SpinBox;
+  void Typed(const QString& text);
   void Step(int steps);
 
-  Box* box_;
-  LineText text_;
+  std::optional<Picture> picture_;
+  QAbstractSpinBox* spin_ = nullptr;
+  QLineEdit* line_;
+  PendingEdits pending_;
 };
 
 }  // namespace zelvo

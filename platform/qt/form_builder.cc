@@ -72,8 +72,8 @@ FormBuilder::FormBuilder(const std::vector<ControlDefinition>& definitions, Repo
 std::unique_ptr<ControlWidget> FormBuilder::Make(const ControlDefinition& definition, ReportInput report) {
   switch (definition.kind) {
     case ControlKind::Prompt: return std::make_unique<PromptControl>(definition, std::move(report));
+    case ControlKind::Spin:  // an entry with arrows
     case ControlKind::Entry: return std::make_unique<EntryControl>(definition, std::move(report));
-    case ControlKind::Spin: return std::make_unique<SpinControl>(definition, std::move(report));
     case ControlKind::Check: return std::make_unique<CheckControl>(definition, std::move(report));
     case ControlKind::Radio: return std::make_unique<RadioControl>(definition, std::move(report));
     case ControlKind::Button: return std::make_unique<ButtonControl>(definition, std::move(report));

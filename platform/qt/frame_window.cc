@@ -2,7 +2,6 @@
 
 #include <algorithm>
 
-#include <QCloseEvent>
 #include <QGuiApplication>
 #include <QLabel>
 #include <QMdiArea>
@@ -20,8 +19,7 @@
 namespace zelvo {
 
 FrameWindow::FrameWindow(const WindowState& state, ReportInput report)
-    : handle_(state.handle), procedure_(state.definition->Procedure()), report_(report), area_(new QMdiArea) {
-  setWindowTitle(ToQString(state.caption));
+    : ProgramWindow(state, report), area_(new QMdiArea) {
   setWindowIcon(ProgramIcon());
   area_->setHorizontalScrollBarPolicy(Qt::ScrollBarAsNeeded);
   area_->setVerticalScrollBarPolicy(Qt::ScrollBarAsNeeded);
@@ -38,7 +36,6 @@ FrameWindow::FrameWindow(const WindowState& state, ReportInput report)
   }
   status_ = new QLabel;
   statusBar()->addWidget(status_, 1);
-  placement_ = new PlacementReporter(*this, [] { return std::vector<int>(); }, std::move(report));
 }
 
 FrameWindow::~FrameWindow() = default;
@@ -53,18 +50,9 @@ void FrameWindow::Place(const WindowState&) {
 }
 
 void FrameWindow::Apply(const WindowState& state) {
-  const QString caption = ToQString(state.caption);
-  if (windowTitle() != caption) setWindowTitle(caption);
   for (const ControlState& control : state.controls) menus_->Apply(control);
   form_->Apply(state, false);
-  if (state.placementChanged) {
-    const Qt::WindowStates wanted = state.state == 1   ? Qt::WindowMaximized
-                                    : state.state == 2 ? Qt::WindowMinimized
-                                                       : Qt::WindowNoState;
-    if (windowState() != wanted) setWindowState(wanted);
-    if (state.width > 0 && state.height > 0 && wanted == Qt::WindowNoState)
-      setGeometry(state.x, state.y, state.width, state.height);
-  }
+  ApplyWindow(state);
 }
 
 void FrameWindow::SetStatusText(const QString& text) { status_->setText(text); }
@@ -105,37 +93,6 @@ void FrameWindow::ArrangeIcons() {
     window->move(x, bottom - window->height());
     x += window->width();
   }
-}
-
-void FrameWindow::CloseForGood() {
-  closing_ = true;
-  close();
-}
-
-void FrameWindow::closeEvent(QCloseEvent* event) {
-  if (closing_) {
-    QMainWindow::closeEvent(event);
-    return;
-  }
-  event->ignore();
-  UserInput input;
-  input.kind = UserInput::Kind::CloseBox;
-  report_(std::move(input));
-}
-
-void FrameWindow::moveEvent(QMoveEvent* event) {
-  QMainWindow::moveEvent(event);
-  placement_->Changed();
-}
-
-void FrameWindow::resizeEvent(QResizeEvent* event) {
-  QMainWindow::resizeEvent(event);
-  placement_->Changed();
-}
-
-void FrameWindow::changeEvent(QEvent* event) {
-  QMainWindow::changeEvent(event);
-  if (event->type() == QEvent::WindowStateChange) placement_->Changed();
 }
 
 }  // namespace zelvo

@@ -17,6 +17,7 @@
 
 #include "platform/qt/choice_controls.h"
 #include "platform/qt/document_window.h"
+#include "platform/qt/entry_control.h"
 #include "platform/qt/frame_window.h"
 #include "platform/qt/key_translation.h"
 #include "platform/qt/list_control.h"
@@ -64,11 +65,6 @@ void SendKey(QWidget& window, NamedKey key) {
   QTest::sendKeyEvent(QTest::Click, receiver, press.key, press.text, press.modifiers);
 }
 
-QLineEdit* LineOf(QWidget* widget) {
-  if (auto* line = qobject_cast<QLineEdit*>(widget)) return line;
-  return widget->findChild<QLineEdit*>();
-}
-
 // A press that gives a button the focus and, let go away from it, does not press it.
 void PressAndSlideOff(QWidget* widget) {
   QTest::mousePress(widget, Qt::LeftButton, Qt::NoModifier, widget->rect().center());
@@ -84,7 +80,7 @@ std::string ClickInto(ControlWidget& control) {
   switch (kind) {
     case ControlKind::Entry:
     case ControlKind::Spin: {
-      QLineEdit* line = LineOf(widget);
+      QLineEdit* line = static_cast<EntryControl&>(control).Line();
       ClickAt(line, QPoint(line->width() - 3, line->height() / 2));
       return {};
     }
@@ -312,7 +308,7 @@ std::string QtDriver::Type(int handle, ControlId control, const std::string& tex
     if (std::string why = Reach(target.form, control, &view); !why.empty()) return why;
     if (view.kind != ControlKind::Entry && view.kind != ControlKind::Spin) return "\"" + view.name + "\" is not an entry";
     ControlWidget& entry = *target.form.Control(control);
-    QLineEdit* line = LineOf(entry.Widget());
+    QLineEdit* line = static_cast<EntryControl&>(entry).Line();
     if (line->isReadOnly()) return "\"" + view.name + "\" is read-only";
     (void)ClickInto(entry);
     line->selectAll();  // as a double click or Ctrl+A would; typing replaces it
