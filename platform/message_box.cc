@@ -1,5 +1,7 @@
 #include "platform/message_box.h"
 
+#include <algorithm>
+
 namespace zelvo {
 
 std::string_view ButtonLabel(unsigned button) {
@@ -23,6 +25,12 @@ unsigned EffectiveDefault(const MessageBoxRequest& request) {
   for (unsigned button = 1; button <= kButtonHelp; button <<= 1)
     if ((buttons & button) != 0) return button;
   return kButtonOk;
+}
+
+bool NamesButton(std::string_view label, std::string_view name) {
+  auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
+  return label.size() == name.size() &&
+         std::equal(label.begin(), label.end(), name.begin(), [&](char a, char b) { return lower(a) == lower(b); });
 }
 
 }  // namespace zelvo

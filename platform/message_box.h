@@ -45,6 +45,9 @@ std::string_view ButtonLabel(unsigned button);
 // The button a request falls back to: its default when that is one of its
 // buttons, else its lowest button, else OK.
 unsigned EffectiveDefault(const MessageBoxRequest& request);
+// True when the user's `name` for a button ("yes") names the button shown as
+// `label` without its "&" ("Yes"): the same text, Latin letters in either case.
+bool NamesButton(std::string_view label, std::string_view name);
 
 class MessageBox {
  public:

@@ -100,13 +100,6 @@ ControlView ViewOf(const ModelWindow& window, const ModelControl& control) {
   return view;
 }
 
-bool SameButton(std::string_view a, std::string_view b) {
-  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-           auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
-           return lower(x) == lower(y);
-         });
-}
-
 }  // namespace
 
 bool HeadlessDriver::WaitIdle(double seconds, std::string* busy) { return model_.WaitIdle(seconds, busy); }
@@ -330,7 +323,7 @@ std::string HeadlessDriver::Answer(const std::string& button) {
     for (unsigned bit = kButtonOk; bit <= kButtonHelp; bit <<= 1) {
       if ((question.message.buttons & bit) == 0) continue;
       const std::string label = WithoutMnemonics(ButtonLabel(bit));
-      if (SameButton(label, button)) {
+      if (NamesButton(label, button)) {
         model_.Input(question.handle, MakeInput(Kind::MessageAnswer, 0, static_cast<int>(bit)));
         return {};
       }

@@ -33,7 +33,7 @@ bool ButtonControl::KeepsKey(const QKeyEvent& event) const { return IsPlainSpace
 void ButtonControl::Read(ControlView& view) const {
   ControlWidget::Read(view);
   view.text = ToUtf8(button_->text());
-  view.shown = ToUtf8(WithoutMnemonic(button_->text()));
+  view.shown = Unmarked(button_->text());
 }
 
 }  // namespace zelvo

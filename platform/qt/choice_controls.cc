@@ -34,7 +34,7 @@ void ShowText(QAbstractButton& button, const std::string& text) {
 
 void ReadButton(const QAbstractButton& button, ControlView& view) {
   view.text = ToUtf8(button.text());
-  view.shown = ToUtf8(WithoutMnemonic(button.text()));
+  view.shown = Unmarked(button.text());
   view.checked = button.isChecked();
 }
 
@@ -110,7 +110,7 @@ void RadioControl::Read(ControlView& view) const {
   view.text = ToUtf8(caption_->text());
   for (const OptionControl* option : options_) {
     if (!option->Button()->isChecked()) continue;
-    view.shown = ToUtf8(WithoutMnemonic(option->Button()->text()));
+    view.shown = Unmarked(option->Button()->text());
     view.value = Cp1251ToUtf8(option->Definition().optionValue);
   }
 }

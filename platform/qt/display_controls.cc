@@ -38,7 +38,7 @@ void PromptControl::Apply(const ControlState& state) {
 void PromptControl::Read(ControlView& view) const {
   ControlWidget::Read(view);
   view.text = ToUtf8(label_->text());
-  view.shown = ToUtf8(WithoutMnemonic(label_->text()));
+  view.shown = Unmarked(label_->text());
 }
 
 GroupControl::GroupControl(const ControlDefinition& definition, ReportInput report)
@@ -57,7 +57,7 @@ void GroupControl::Apply(const ControlState& state) {
 void GroupControl::Read(ControlView& view) const {
   ControlWidget::Read(view);
   view.text = ToUtf8(box_->title());
-  view.shown = ToUtf8(WithoutMnemonic(box_->title()));
+  view.shown = Unmarked(box_->title());
 }
 
 ProgressControl::ProgressControl(const ControlDefinition& definition, ReportInput report)

@@ -18,8 +18,17 @@
 namespace zelvo {
 namespace {
 
+// Leading blanks are a text's own; a date's or a time's keep the separators
+// where they stand, so an empty date shows its mask "  .  .".
 bool KeepsLeadingBlanks(const std::optional<Picture>& picture) {
-  return !picture || picture->kind() == PictureKind::String || picture->kind() == PictureKind::KeyIn;
+  if (!picture) return true;
+  switch (picture->kind()) {
+    case PictureKind::String:
+    case PictureKind::KeyIn:
+    case PictureKind::Date:
+    case PictureKind::Time: return true;
+    default: return false;
+  }
 }
 
 QString Shown(const std::string& modelText, const std::optional<Picture>& picture) {

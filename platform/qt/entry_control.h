@@ -3,10 +3,10 @@
 // reports every change as Edit; the model stores it through the picture when
 // the user leaves (Tab, a click elsewhere) and sends back what to show.
 //
-// An entry is as wide as its picture. Numbers stand right; a number's or a
-// date's padding and a text's trailing blanks are not shown (the model's
-// text keeps them), so the caret lands where the typing is. Typing a
-// character the program's code page lacks is refused.
+// An entry is as wide as its picture. Numbers stand right, their padding
+// not shown; trailing blanks are not shown (the model's text keeps them), so
+// the caret lands where the typing ends. Typing a character the program's
+// code page lacks is refused.
 //
 // A spin box's arrows report Up and Down as its keys do: the model steps the
 // value between the spin's limits and sends the text back.

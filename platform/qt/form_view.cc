@@ -4,9 +4,9 @@
 
 #include <QApplication>
 
+#include "platform/mnemonic.h"
 #include "platform/qt/input_filter.h"
 #include "platform/qt/list_control.h"
-#include "platform/qt/qt_text.h"
 
 namespace zelvo {
 namespace {
@@ -110,12 +110,11 @@ void FormView::TakeFocus() {
   control->FocusTarget()->setFocus(Qt::OtherFocusReason);
 }
 
-bool FormView::HasMnemonic(QChar letter) const {
-  letter = letter.toUpper();
+bool FormView::HasMnemonic(unsigned char letter) const {
   for (const auto& [id, control] : controls_) {
     const ControlState& state = control->State();
     if (!ShowsMnemonic(control->Definition().kind) || !state.visible || !state.enabled) continue;
-    if (MnemonicOf(ToQString(state.text)) == letter) return true;
+    if (MnemonicLetter(state.text) == letter) return true;
   }
   return false;
 }

@@ -35,8 +35,9 @@ class FormView final : public QWidget {
   ControlWidget* Control(ControlId id) const;
   // The control a widget of this form belongs to; null for none.
   ControlWidget* ControlOf(const QObject* widget) const;
-  // True when a control the user can reach shows `letter` as its mnemonic.
-  bool HasMnemonic(QChar letter) const;
+  // True when a control the user can reach shows `letter` (CP1251, upper
+  // case) as its mnemonic.
+  bool HasMnemonic(unsigned char letter) const;
   // The control holding the focus within this form (0 none).
   ControlId FocusedControl() const;
   // Rows each list shows at its present size, lists in id order.

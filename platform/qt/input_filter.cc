@@ -6,9 +6,21 @@
 
 #include "platform/qt/form_view.h"
 #include "platform/qt/key_translation.h"
-#include "runtime/cp1251.h"
 
 namespace zelvo {
+
+namespace {
+
+// The frame's own keys for its document windows: Ctrl+F4 closes one (its
+// close box: the model is asked), Ctrl+F6 and Ctrl+Tab go to the next.
+bool IsFrameKey(const QKeyEvent& event) {
+  const Qt::KeyboardModifiers modifiers = event.modifiers() & ~Qt::ShiftModifier;
+  if (modifiers != Qt::ControlModifier) return false;
+  const int key = event.key();
+  return key == Qt::Key_F4 || key == Qt::Key_F6 || key == Qt::Key_Tab || key == Qt::Key_Backtab;
+}
+
+}  // namespace
 
 InputFilter::InputFilter(FormView& form) : QObject(&form), form_(form) {}
 
@@ -47,9 +59,9 @@ bool InputFilter::Key(QObject* watched, QKeyEvent& event) {
     return true;
   }
   const std::optional<NamedKey> key = ProgramKey(event);
-  if (!key) return false;
+  if (!key || IsFrameKey(event)) return false;
   const bool mnemonic = (key->code & (kAlt | kCtrl)) == kAlt && key->character != 0;
-  if (mnemonic && !form_.HasMnemonic(QChar(static_cast<char16_t>(Cp1251ToUnicode(key->character))))) {
+  if (mnemonic && !form_.HasMnemonic(key->character)) {
     // The menu bar's shortcuts have their turn; what none of them took types nothing.
     return !override;
   }

@@ -5,6 +5,7 @@
 // the function keys, and every key a control does not keep for itself
 // (typing in an entry stays with the entry and is reported as Edit). A key
 // for the model never reaches the widget, and never triggers a Qt shortcut.
+// The frame keeps its own keys for its windows (Ctrl+F4, Ctrl+F6, Ctrl+Tab).
 //
 // It also reports a control clicked into (Focus), lets an entry know when the
 // focus leaves it, and takes every key while the window takes no input.

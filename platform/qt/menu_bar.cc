@@ -57,7 +57,7 @@ bool MenuBar::Apply(const ControlState& state) {
 std::vector<std::string> MenuBar::PathOf(ControlId id) const {
   std::vector<std::string> path;
   for (auto found = entries_.find(id); found != entries_.end(); found = entries_.find(found->second.definition->parent))
-    path.insert(path.begin(), ToUtf8(WithoutMnemonic(found->second.action->text())));
+    path.insert(path.begin(), Unmarked(found->second.action->text()));
   return path;
 }
 
@@ -90,7 +90,7 @@ void MenuBar::Read(std::vector<ControlView>& views) const {
     view.parent = entry.definition->parent;
     view.name = Cp1251ToUtf8(entry.definition->name);
     view.text = ToUtf8(entry.action->text());
-    view.shown = ToUtf8(WithoutMnemonic(entry.action->text()));
+    view.shown = Unmarked(entry.action->text());
     view.enabled = entry.action->isEnabled();
     view.visible = entry.action->isVisible();
   }

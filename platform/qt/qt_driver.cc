@@ -121,13 +121,6 @@ QRect Placement(const QWidget& window, const PlacementReporter& placement) {
   return window.isMaximized() || window.isMinimized() ? placement.Normal() : window.geometry();
 }
 
-bool SameButton(std::string_view a, std::string_view b) {
-  return a.size() == b.size() && std::equal(a.begin(), a.end(), b.begin(), [](char x, char y) {
-           auto lower = [](char c) { return c >= 'A' && c <= 'Z' ? static_cast<char>(c - 'A' + 'a') : c; };
-           return lower(x) == lower(y);
-         });
-}
-
 }  // namespace
 
 bool QtDriver::WaitIdle(double seconds, std::string* busy) {
@@ -204,7 +197,7 @@ std::optional<MessageView> QtDriver::Message() const {
     view.emplace();
     view->caption = ToUtf8(message->windowTitle());
     view->text = ToUtf8(message->text());
-    for (const auto& [button, bit] : message->Buttons()) view->buttons.push_back(ToUtf8(WithoutMnemonic(button->text())));
+    for (const auto& [button, bit] : message->Buttons()) view->buttons.push_back(Unmarked(button->text()));
   });
   return view;
 }
@@ -361,9 +354,9 @@ std::string QtDriver::ChooseTab(int handle, ControlId sheet, int tab) {
     auto* tabs = dynamic_cast<SheetControl*>(target.form.Control(sheet));
     if (!tabs || tab < 1 || tab > tabs->Tabs()->count()) return "\"" + view.name + "\" has no tab " + std::to_string(tab);
     QTabBar& bar = *tabs->Tabs()->tabBar();
-    const QString text = WithoutMnemonic(bar.tabText(tab - 1));
-    if (!tabs->Tabs()->isTabVisible(tab - 1)) return "\"" + ToUtf8(text) + "\" is hidden";
-    if (!tabs->Tabs()->isTabEnabled(tab - 1)) return "\"" + ToUtf8(text) + "\" is disabled";
+    const std::string text = Unmarked(bar.tabText(tab - 1));
+    if (!tabs->Tabs()->isTabVisible(tab - 1)) return "\"" + text + "\" is hidden";
+    if (!tabs->Tabs()->isTabEnabled(tab - 1)) return "\"" + text + "\" is disabled";
     ClickAt(&bar, bar.tabRect(tab - 1).center());
     return {};
   });
@@ -404,8 +397,8 @@ std::string QtDriver::Answer(const std::string& button) {
     }
     std::string offered;
     for (const auto& [widget, bit] : message->Buttons()) {
-      const std::string label = ToUtf8(WithoutMnemonic(widget->text()));
-      if (SameButton(label, button)) {
+      const std::string label = Unmarked(widget->text());
+      if (NamesButton(label, button)) {
         ClickAt(widget);
         return;
       }

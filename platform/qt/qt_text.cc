@@ -1,5 +1,6 @@
 #include "platform/qt/qt_text.h"
 
+#include "platform/mnemonic.h"
 #include "runtime/cp1251.h"
 
 namespace zelvo {
@@ -21,25 +22,7 @@ std::string ToCp1251(const QString& text) {
 
 std::string ToUtf8(const QString& text) { return text.toStdString(); }
 
-QString WithoutMnemonic(const QString& text) {
-  QString out;
-  out.reserve(text.size());
-  for (qsizetype i = 0; i < text.size(); ++i) {
-    // "&x" shows x, "&&" shows "&", a lone "&" at the end shows nothing.
-    if (text[i] == u'&') ++i;
-    if (i < text.size()) out += text[i];
-  }
-  return out;
-}
-
-QChar MnemonicOf(const QString& text) {
-  for (qsizetype i = 0; i + 1 < text.size(); ++i) {
-    if (text[i] != u'&') continue;
-    if (text[i + 1] != u'&') return text[i + 1].toUpper();
-    ++i;
-  }
-  return {};
-}
+std::string Unmarked(const QString& text) { return WithoutMnemonics(ToUtf8(text)); }
 
 QValidator::State Cp1251Validator::validate(QString& input, int&) const {
   for (const char32_t c : input.toUcs4())

@@ -19,10 +19,9 @@ QString ToQString(std::string_view cp1251);
 std::string ToCp1251(const QString& text);
 std::string ToUtf8(const QString& text);
 
-// The text without its mnemonic marks: "&Добавить" -> "Добавить", "A&&B" -> "A&B".
-QString WithoutMnemonic(const QString& text);
-// The mnemonic letter in upper case ("&Добавить" -> 'Д'), or a null QChar.
-QChar MnemonicOf(const QString& text);
+// The text as the user reads it, UTF-8 without its mnemonic marks:
+// "&Добавить" -> "Добавить", "A&&B" -> "A&B".
+std::string Unmarked(const QString& text);
 
 // Refuses typing and pasting that holds a character the program's code page
 // cannot store, so an entry never takes in a text that would change on its

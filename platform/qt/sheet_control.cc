@@ -27,7 +27,7 @@ void SheetControl::Apply(const ControlState& state) {
 
 void SheetControl::Read(ControlView& view) const {
   ControlWidget::Read(view);
-  view.shown = ToUtf8(WithoutMnemonic(tabs_->tabText(tabs_->currentIndex())));
+  view.shown = Unmarked(tabs_->tabText(tabs_->currentIndex()));
 }
 
 bool SheetControl::eventFilter(QObject*, QEvent* event) {
@@ -64,7 +64,7 @@ void TabControl::Read(ControlView& view) const {
   ControlWidget::Read(view);
   const QTabWidget& tabs = *sheet_.Tabs();
   view.text = ToUtf8(tabs.tabText(index_));
-  view.shown = ToUtf8(WithoutMnemonic(tabs.tabText(index_)));
+  view.shown = Unmarked(tabs.tabText(index_));
   view.enabled = tabs.isTabEnabled(index_);
   view.visible = tabs.isTabVisible(index_);
 }

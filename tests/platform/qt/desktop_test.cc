@@ -14,6 +14,8 @@
 #include <QMenuBar>
 #include <QStatusBar>
 #include <QStatusTipEvent>
+#include <QTest>
+#include <QTimer>
 
 #include "platform/qt/desktop.h"
 #include "platform/qt/document_window.h"
@@ -120,6 +122,13 @@ TEST_F(DesktopTest, FrameMenuDocumentAndMessageFromAProcedureThread) {
   EXPECT_EQ(inputs_[0].first, 2);
   EXPECT_EQ(inputs_[0].second.kind, UserInput::Kind::CloseBox);
   EXPECT_TRUE(document->isVisible());
+  // Ctrl+F4 is the frame's key for the same close box, wherever the focus is in the window.
+  ShowActive(*shown);
+  document->Form().TakeFocus();
+  inputs_.clear();
+  QTest::keyClick(QApplication::focusWidget(), Qt::Key_F4, Qt::ControlModifier);
+  ASSERT_EQ(inputs_.size(), 1u);
+  EXPECT_EQ(inputs_[0].second.kind, UserInput::Kind::CloseBox);
 
   MessageBoxRequest request;
   request.text = Cp("Удалить запись?");
@@ -139,6 +148,56 @@ TEST_F(DesktopTest, FrameMenuDocumentAndMessageFromAProcedureThread) {
   EXPECT_EQ(desktop_.Document(2), nullptr);
   EXPECT_EQ(desktop_.Frame(), nullptr);
   EXPECT_TRUE(desktop_.Handles().empty());
+}
+
+// The frame's standard actions: the display arranges the windows and reports
+// where each went (the model keeps no geometry of its own for them); the
+// printer set-up is Qt's print dialog, run modally; the wait cursor is the
+// application's override cursor.
+TEST_F(DesktopTest, StandardActionsWaitCursorAndPrinterSetUp) {
+  const std::unique_ptr<WindowDefinition> frame = Frame();
+  SampleIds ids{};
+  const std::unique_ptr<WindowDefinition> form = SampleForm(&ids);
+  WindowState one = StateOf(*form, 2), two = StateOf(*form, 3);
+  two.x = two.y = 24;
+  OnProcedureThread([&] {
+    presenter_.Opened(StateOf(*frame, 1));
+    presenter_.Opened(one);
+    presenter_.Opened(two);
+  });
+  desktop_.Frame()->resize(1000, 800);
+  QApplication::processEvents();
+  const QRect before = desktop_.Document(3)->geometry();
+  EXPECT_EQ(before.topLeft(), QPoint(24, 24));
+
+  inputs_.clear();
+  OnProcedureThread([&] { presenter_.Perform(StandardAction::Tile); });
+  const QRect left = desktop_.Document(2)->geometry(), right = desktop_.Document(3)->geometry();
+  EXPECT_FALSE(left.intersects(right));
+  bool reported = false;
+  for (const auto& [window, input] : inputs_)
+    reported = reported || (window == 3 && input.kind == UserInput::Kind::Placed && input.x == right.x() &&
+                            input.width == right.width() && input.visibleRows.size() == 1);
+  EXPECT_TRUE(reported) << "a window the display moved reports where it went, with its list's rows";
+
+  OnProcedureThread([&] { presenter_.SetWaitCursor(true); });
+  ASSERT_NE(QApplication::overrideCursor(), nullptr);
+  EXPECT_EQ(QApplication::overrideCursor()->shape(), Qt::WaitCursor);
+  OnProcedureThread([&] { presenter_.SetWaitCursor(false); });
+  EXPECT_EQ(QApplication::overrideCursor(), nullptr);
+
+  // The printer set-up waits for its dialog: closed here as the user would.
+  QString shown;
+  QTimer user;
+  QObject::connect(&user, &QTimer::timeout, [&] {
+    if (QWidget* dialog = QApplication::activeModalWidget()) {
+      shown = dialog->metaObject()->className();
+      dialog->close();
+    }
+  });
+  user.start(10);
+  OnProcedureThread([&] { presenter_.Perform(StandardAction::PrinterSetup); });
+  EXPECT_EQ(shown, "QPrintDialog");
 }
 
 }  // namespace
