@@ -117,8 +117,24 @@ void MakeActive(QWidget& window) {
   if (QApplication::activeWindow() != top) QApplication::setActiveWindow(top);
 }
 
-QRect Placement(const QWidget& window, const PlacementReporter& placement) {
-  return window.isMaximized() || window.isMinimized() ? placement.Normal() : window.geometry();
+// What the user sees of a window of the program, and of the controls in it.
+template <class QtWindow>
+WindowView Describe(const ProgramWindow<QtWindow>& window, const FormView& form) {
+  WindowView view;
+  view.handle = window.Handle();
+  view.procedure = Cp1251ToUtf8(window.Procedure());
+  view.caption = ToUtf8(window.windowTitle());
+  view.takesInput = form.TakesInput();
+  view.maximized = window.isMaximized();
+  view.minimized = window.isMinimized();
+  // Where it returns when restored, as the INI store keeps it.
+  const QRect placed = view.maximized || view.minimized ? window.Placement().Normal() : window.geometry();
+  view.x = placed.x();
+  view.y = placed.y();
+  view.width = placed.width();
+  view.height = placed.height();
+  view.controls = form.Read();
+  return view;
 }
 
 }  // namespace
@@ -151,39 +167,16 @@ std::vector<WindowView> QtDriver::Windows() const {
     FrameWindow* frame = desktop.Frame();
     QMdiSubWindow* active = frame ? frame->Area().activeSubWindow() : nullptr;
     for (int handle : desktop.Handles()) {
-      WindowView& view = views.emplace_back();
-      view.handle = handle;
-      QWidget* window = nullptr;
       if (frame && frame->Handle() == handle) {
-        window = frame;
-        view.procedure = Cp1251ToUtf8(frame->Procedure());
+        WindowView& view = views.emplace_back(Describe(*frame, frame->Form()));
         view.kind = WindowKind::Frame;
         view.active = active == nullptr;
-        view.takesInput = frame->Form().TakesInput();
-        const QRect placed = Placement(*frame, frame->Placement());
-        view.x = placed.x();
-        view.y = placed.y();
-        view.width = placed.width();
-        view.height = placed.height();
-        view.controls = frame->Form().Read();
         frame->Menus().Read(view.controls);
       } else if (DocumentWindow* document = desktop.Document(handle)) {
-        window = document;
-        view.procedure = Cp1251ToUtf8(document->Procedure());
+        WindowView& view = views.emplace_back(Describe(*document, document->Form()));
         view.kind = WindowKind::Document;
         view.active = active == document;
-        view.takesInput = document->Form().TakesInput();
-        const QRect placed = Placement(*document, document->Placement());
-        view.x = placed.x();
-        view.y = placed.y();
-        view.width = placed.width();
-        view.height = placed.height();
-        view.controls = document->Form().Read();
       }
-      if (!window) continue;
-      view.caption = ToUtf8(window->windowTitle());
-      view.maximized = window->isMaximized();
-      view.minimized = window->isMinimized();
     }
   });
   return views;

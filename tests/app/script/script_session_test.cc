@@ -2,47 +2,25 @@
 // headless back end, as `zelvo script` runs them on the payroll.
 #include <gtest/gtest.h>
 
-#include <fstream>
-#include <sstream>
-
-#include "app/script/script_session.h"
 #include "platform/headless/headless_driver.h"
 #include "platform/headless/headless_runtime.h"
 #include "runtime/date_time.h"
-#include "tests/testing/sample_program.h"
+#include "tests/testing/sample_session.h"
 
 namespace zelvo {
 namespace {
 
-struct Outcome {
-  int status = -1;
-  std::string errors;
-  std::vector<std::string> saved;
-  bool ended = false;
-};
+using Outcome = ScriptOutcome;
 
 Outcome RunScript(const std::string& text, const std::string& fileName = "s") {
-  SampleProgram program;
-  HeadlessRuntime runtime;
-  HeadlessDriver driver(runtime);
-  InstallWindowRuntime(&runtime);
-  std::ostringstream errors;
-  Outcome outcome;
-  outcome.status = RunScriptSession(text, fileName, driver, runtime, [&] { program.Main(); }, errors);
-  InstallWindowRuntime(nullptr);
-  outcome.errors = errors.str();
-  outcome.saved = program.Saved();
-  outcome.ended = driver.Ended();
-  return outcome;
+  return RunSampleScript<HeadlessRuntime, HeadlessDriver>(text, fileName);
 }
 
 // The sample sessions every back end runs (tests/testing/sample_sessions).
 Outcome RunScriptFile(const std::string& name) {
-  std::ifstream file(std::string(ZELVO_SAMPLE_SESSIONS) + "/" + name + ".script");
-  std::stringstream text;
-  text << file.rdbuf();
-  EXPECT_FALSE(text.str().empty()) << name;
-  return RunScript(text.str(), name + ".script");
+  const std::string text = SampleSession(name);
+  EXPECT_FALSE(text.empty()) << name;
+  return RunScript(text, name + ".script");
 }
 
 TEST(ScriptSession, AFormFilledThroughItsPicturesIsSavedAndListed) {

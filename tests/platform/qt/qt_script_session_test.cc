@@ -5,24 +5,14 @@
 
 #include <algorithm>
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 
-#include "app/script/script_session.h"
 #include "platform/headless/headless_driver.h"
 #include "platform/headless/headless_runtime.h"
 #include "platform/qt/qt_driver.h"
-#include "tests/testing/sample_program.h"
+#include "tests/testing/sample_session.h"
 
 namespace zelvo {
 namespace {
-
-struct Outcome {
-  int status = -1;
-  std::string errors;
-  std::vector<std::string> saved;
-  bool ended = false;
-};
 
 // The sample sessions, by file name.
 std::vector<std::string> SampleSessions() {
@@ -33,34 +23,13 @@ std::vector<std::string> SampleSessions() {
   return names;
 }
 
-std::string SampleSession(const std::string& name) {
-  std::ifstream file(std::filesystem::path(ZELVO_SAMPLE_SESSIONS) / (name + ".script"));
-  std::ostringstream text;
-  text << file.rdbuf();
-  return text.str();
-}
-
-template <class Runtime, class Driver>
-Outcome RunScript(const std::string& name) {
-  SampleProgram program;
-  Runtime runtime;
-  Driver driver(runtime);
-  InstallWindowRuntime(&runtime);
-  std::ostringstream errors;
-  Outcome outcome;
-  outcome.status = RunScriptSession(SampleSession(name), name, driver, runtime, [&] { program.Main(); }, errors);
-  InstallWindowRuntime(nullptr);
-  outcome.errors = errors.str();
-  outcome.saved = program.Saved();
-  outcome.ended = driver.Ended();
-  return outcome;
-}
-
 class QtScriptSession : public ::testing::TestWithParam<std::string> {};
 
 TEST_P(QtScriptSession, PassesAsOnTheHeadlessBackEnd) {
-  const Outcome headless = RunScript<HeadlessRuntime, HeadlessDriver>(GetParam());
-  const Outcome qt = RunScript<QtRuntime, QtDriver>(GetParam());
+  const std::string script = SampleSession(GetParam());
+  ASSERT_FALSE(script.empty());
+  const ScriptOutcome headless = RunSampleScript<HeadlessRuntime, HeadlessDriver>(script, GetParam());
+  const ScriptOutcome qt = RunSampleScript<QtRuntime, QtDriver>(script, GetParam());
   EXPECT_EQ(qt.errors, "");
   EXPECT_EQ(qt.status, 0);
   EXPECT_TRUE(qt.ended);

@@ -1,0 +1,55 @@
+// A scripted session on the sample program, on whichever back end — what the
+// script tests (headless) and the Qt back end's tests run, so one script
+// checks both:
+//
+//     ScriptOutcome outcome = RunSampleScript<HeadlessRuntime, HeadlessDriver>(text, "s");
+//     ScriptOutcome onQt = RunSampleScript<QtRuntime, QtDriver>(SampleSession("fill_save_list"), "...");
+#pragma once
+
+#include <fstream>
+#include <sstream>
+#include <string>
+#include <vector>
+
+#include "app/script/script_session.h"
+#include "platform/window_runtime.h"
+#include "tests/testing/sample_program.h"
+
+namespace zelvo {
+
+// What the session left: the runner's exit status and messages, the records
+// the program saved, whether the program ended.
+struct ScriptOutcome {
+  int status = -1;
+  std::string errors;
+  std::vector<std::string> saved;
+  bool ended = false;
+};
+
+// Runs `text` on a fresh sample program, the runtime installed while it runs.
+template <class Runtime, class Driver>
+ScriptOutcome RunSampleScript(const std::string& text, const std::string& fileName) {
+  SampleProgram program;
+  Runtime runtime;
+  Driver driver(runtime);
+  InstallWindowRuntime(&runtime);
+  std::ostringstream errors;
+  ScriptOutcome outcome;
+  outcome.status = RunScriptSession(text, fileName, driver, runtime, [&] { program.Main(); }, errors);
+  InstallWindowRuntime(nullptr);
+  outcome.errors = errors.str();
+  outcome.saved = program.Saved();
+  outcome.ended = driver.Ended();
+  return outcome;
+}
+
+// The text of a sample session (tests/testing/sample_sessions/NAME.script);
+// empty when there is none.
+inline std::string SampleSession(const std::string& name) {
+  std::ifstream file(std::string(ZELVO_SAMPLE_SESSIONS) + "/" + name + ".script");
+  std::stringstream text;
+  text << file.rdbuf();
+  return text.str();
+}
+
+}  // namespace zelvo
