@@ -217,9 +217,7 @@ void BrowseList::ShowRows() {
   std::vector<ListRow> texts;
   texts.reserve(rows_.Count());
   for (std::size_t n = 1; n <= rows_.Count(); ++n) texts.push_back(fields_->Texts(rows_.Row(n)));
-  Window& w = TheWindow();
-  w.SetRows(list, std::move(texts));
-  w.Select(list, currentChoice);
+  TheWindow().SetRows(list, std::move(texts));
 }
 
 void BrowseList::SyncSelection(bool rightMouse) {

@@ -141,9 +141,9 @@ class BrowseList : public ViewReader, public WindowComponent, public ToolbarTarg
   ColumnFields& Fields() { return *fields_; }
   std::vector<EditListEntry>& EditList() { return editList_; }
   Window& TheWindow() { return window->window(); }
-  // Shows the rows (when changed) and the selection in the control.
+  // Shows the rows in the control. The control's selection is the user's
+  // until the browse moves it (a refill, a scroll, selection sync).
   void ShowRows();
-  void MarkRowsChanged() { rowsChanged_ = true; }
   // Selection sync: the control selects CURRENTCHOICE and EVENT:NewSelection
   // is posted for the list (the window's other components follow the record).
   void SyncSelection(bool rightMouse = false);
@@ -214,7 +214,6 @@ class BrowseList : public ViewReader, public WindowComponent, public ToolbarTarg
   bool rightClicked_ = false;
   int mouseColumn_ = 0;        // the column under the mouse at the last double click
   bool lastFetchShort_ = false;  // the last fetch met the end of the data
-  bool rowsChanged_ = true;
   RecordAction nextRequest_ = RecordAction::None;
 
   std::vector<OrderExtras> extras_;  // by order number - 1

@@ -108,6 +108,7 @@ void BrowseList::RefillList(RefillMode mode) {
     LoadSelectedIntoBuffer();
   }
   ShowRows();
+  TheWindow().Select(list, currentChoice);
 }
 
 }  // namespace zelvo
