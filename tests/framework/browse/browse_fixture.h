@@ -141,8 +141,9 @@ class BrowseFixture : public PeopleFixture {
     const auto first = text.find_first_not_of(' ');
     return first == std::string::npos ? std::string() : text.substr(first, text.find_last_not_of(' ') - first + 1);
   }
-  // Waits until the browse has returned and the program ended.
+  // Closes the browse (when still open) and waits until the program ended.
   void Finish() {
+    if (Open()) Press(close_);
     Idle();
     if (!Driver().Ended()) (void)session_->Finish();
   }
