@@ -196,8 +196,11 @@ class BrowseList : public ViewReader, public WindowComponent, public ToolbarTarg
   // Posts EVENT:Accepted for a button that exists and is enabled.
   void PressButton(ControlId button);
   void ClearPrimaryRecord();
-  // The free element's value as its scale compares it.
+  // The free element's value as its scale compares it, in the primary
+  // record's buffer or in a row's image of that record.
   std::string FreeValueForScale();
+  std::string FreeValueForScale(const RecordBuffer& primaryRecord);
+  bool PositionView(std::size_t n) override;
 
  private:
   friend class InPlaceEditor;
@@ -214,6 +217,13 @@ class BrowseList : public ViewReader, public WindowComponent, public ToolbarTarg
   bool rightClicked_ = false;
   int mouseColumn_ = 0;        // the column under the mouse at the last double click
   bool lastFetchShort_ = false;  // the last fetch met the end of the data
+  // What the browse knows of its rows' place in the view: the first row is
+  // the view's first record, the last row its last. Known from the reads that
+  // met an end; forgotten when a row at that end goes. The scale's limits are
+  // then taken from the rows instead of read again.
+  bool viewAtStart_ = false;  // positioned at the start, nothing read since
+  bool rowsFromStart_ = false;
+  bool rowsToEnd_ = false;
   RecordAction nextRequest_ = RecordAction::None;
 
   std::vector<OrderExtras> extras_;  // by order number - 1

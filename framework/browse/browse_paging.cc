@@ -16,13 +16,20 @@ void BrowseList::FetchRows(FetchDirection direction) {
   // comes first again unless it is gone.
   const bool anchored = !rows_.Empty();
   const std::string anchor = anchored ? (down ? rows_.Last().position : rows_.First().position) : std::string{};
+  // Unanchored, the reads start where the view was put: from its start, the
+  // rows begin (reading down) or end (reading up) where the view does.
+  if (!anchored) (down ? rowsFromStart_ : rowsToEnd_) = viewAtStart_;
   if (anchored) ResetViewTo(anchor);
+  viewAtStart_ = false;
+  bool& reached = down ? rowsToEnd_ : rowsFromStart_;  // the end the fetch grows towards
+  if (!anchored) reached = false;
   bool first = true;
   lastFetchShort_ = false;
   while (itemsToFill > 0) {
     const Level read = down ? ReadForward() : ReadBackward();
     if (read == LevelNotify) {
       lastFetchShort_ = true;
+      reached = true;
       break;
     }
     if (read != LevelOk) break;
@@ -31,7 +38,11 @@ void BrowseList::FetchRows(FetchDirection direction) {
     const bool again = first && anchored && row.position == anchor;
     first = false;
     if (again) continue;
-    if (lastItems > 0 && static_cast<int>(rows_.Count()) >= lastItems) rows_.Delete(down ? 1 : rows_.Count());
+    reached = false;
+    if (lastItems > 0 && static_cast<int>(rows_.Count()) >= lastItems) {
+      rows_.Delete(down ? 1 : rows_.Count());
+      (down ? rowsFromStart_ : rowsToEnd_) = false;
+    }
     if (down) rows_.Append(std::move(row));
     else rows_.Insert(1, std::move(row));
     --itemsToFill;
@@ -93,10 +104,12 @@ void BrowseList::RefillList(RefillMode mode) {
   while (rows() > lastItems) {
     if (above < 0) {
       rows_.Delete(1);
+      rowsFromStart_ = false;
       ++above;
       --currentChoice;
     } else {
       rows_.Delete(rows_.Count());
+      rowsToEnd_ = false;
     }
   }
   if (currentChoice <= 0) currentChoice = 1;

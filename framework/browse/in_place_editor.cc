@@ -61,6 +61,7 @@ Level InPlaceEditor::InitWindow() {
         }
       }
       rows.Insert(static_cast<std::size_t>(at), fields->Capture());
+      bc->rowsFromStart_ = bc->rowsToEnd_ = false;  // a row the view has not got
       bc->currentChoice = at;
       bc->ShowRows();
       w.Select(listControl, at);

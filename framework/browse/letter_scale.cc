@@ -88,10 +88,20 @@ std::optional<std::string> LetterScale::ScaleValue(int percent) const {
 }
 
 int LetterScale::ScalePercentile(std::string_view value) const {
-  int last = 0;
-  for (int i = 1; i <= 100; ++i)
-    if (CompareTexts(root_ + entries_[static_cast<std::size_t>(i)], value) <= 0) last = i;
-  const int percent = Descending() ? 100 - last : last;
+  // The steps ascend: the last one not above the value, found by halving.
+  std::string step = root_;
+  auto notAbove = [&](int i) {
+    step.resize(root_.size());
+    step += entries_[static_cast<std::size_t>(i)];
+    return CompareTexts(step, value) <= 0;
+  };
+  int low = 0, high = 100;  // entry `low` is not above the value (or 0), every entry after `high` is
+  while (low < high) {
+    const int middle = (low + high + 1) / 2;
+    if (notAbove(middle)) low = middle;
+    else high = middle - 1;
+  }
+  const int percent = Descending() ? 100 - low : low;
   return percent == 0 ? 1 : percent;
 }
 
