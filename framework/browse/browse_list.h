@@ -193,6 +193,8 @@ class BrowseList : public ViewReader, public WindowComponent, public ToolbarTarg
   int ThumbPosition();
   void PlaceThumb();
   void TakeThumbDrag();
+  // RefillList of a browse holding its whole result (fileLoaded).
+  void LoadWholeResult(RefillMode mode);
   // Posts EVENT:Accepted for a button that exists and is enabled.
   void PressButton(ControlId button);
   void ClearPrimaryRecord();

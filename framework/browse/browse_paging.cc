@@ -1,6 +1,7 @@
 // Paging: the browse's rows are a window sliding over the view, at most
 // LASTITEMS rows, read a row or a page at a time from either end.
 #include <algorithm>
+#include <limits>
 #include <optional>
 
 #include "framework/browse/browse_list.h"
@@ -39,7 +40,7 @@ void BrowseList::FetchRows(FetchDirection direction) {
     first = false;
     if (again) continue;
     reached = false;
-    if (lastItems > 0 && static_cast<int>(rows_.Count()) >= lastItems) {
+    if (!fileLoaded && lastItems > 0 && static_cast<int>(rows_.Count()) >= lastItems) {
       rows_.Delete(down ? 1 : rows_.Count());
       (down ? rowsFromStart_ : rowsToEnd_) = false;
     }
@@ -58,6 +59,10 @@ void BrowseList::RefillList(RefillMode mode) {
   loaded = true;
   loadPending = false;
   WaitCursor wait;
+  if (fileLoaded) {
+    LoadWholeResult(mode);
+    return;
+  }
 
   const int count = static_cast<int>(rows_.Count());
   if (currentChoice == 0) currentChoice = 1;
@@ -120,6 +125,29 @@ void BrowseList::RefillList(RefillMode mode) {
   } else {
     LoadSelectedIntoBuffer();
   }
+  ShowRows();
+  TheWindow().Select(list, currentChoice);
+}
+
+// A browse that holds its whole result reads it all, from the start, and
+// selects the record the refill is about.
+void BrowseList::LoadWholeResult(RefillMode mode) {
+  std::optional<std::string> wanted;
+  if (mode == RefillMode::Positioned) {
+    OperationAnswer at;
+    if (ReadForward() == LevelOk && !Failed(view->Perform(FileOperation::POSITIONfile, {}, at))) wanted = at.position;
+  } else if (currentChoice >= 1 && static_cast<std::size_t>(currentChoice) <= rows_.Count()) {
+    wanted = rows_.Row(static_cast<std::size_t>(currentChoice)).position;
+  }
+  rows_.Clear();
+  (void)PositionAtStart();
+  itemsToFill = std::numeric_limits<int>::max();
+  FetchRows(FetchDirection::Down);
+  itemsToFill = 0;
+  const std::size_t found = wanted ? rows_.Find(*wanted) : 0;
+  currentChoice = rows_.Empty() ? 0 : found != 0 ? static_cast<int>(found) : std::min(std::max(currentChoice, 1), static_cast<int>(rows_.Count()));
+  if (rows_.Empty()) ClearPrimaryRecord();
+  else LoadSelectedIntoBuffer();
   ShowRows();
   TheWindow().Select(list, currentChoice);
 }

@@ -212,5 +212,17 @@ TEST_F(BrowseListTest, AnotherTabShowsItsOrderAroundTheSameRecord) {
   EXPECT_EQ(SelectedName(), "Baker");
 }
 
+TEST_F(BrowseListTest, ABrowseHoldingItsWholeResultScrollsWithoutReading) {
+  AddNumbered(8);
+  configure_ = [](PeopleBrowse& p) { p.browse.fileLoaded = true; };
+  Start();
+  EXPECT_EQ(Names().size(), 8u);
+  Key("PageDown");
+  EXPECT_EQ(SelectedName(), "P0006");
+  Key("PageDown");
+  EXPECT_EQ(SelectedName(), "P0008");
+  EXPECT_EQ(Names().size(), 8u);
+}
+
 }  // namespace
 }  // namespace zelvo
