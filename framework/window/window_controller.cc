@@ -9,11 +9,12 @@
 namespace zelvo {
 namespace {
 
-// Messages of the reporter's table that the controller asks itself.
-constexpr MessageId kRecordAdded = 3;         // "add another record?"
-constexpr MessageId kChangesWillBeLost = 8;   // "are you sure you want to cancel?"
-constexpr MessageId kRecordUpdateError = 34;  // "try to save again?"
-constexpr MessageId kSaveRecord = 35;         // "save the changes to this record?"
+// Messages of the reporter's table that the controller asks itself, by the
+// names the message table is getting for them.
+constexpr MessageId kMsgRecordAdded = 3;        // "add another record?"
+constexpr MessageId kMsgChangesWillBeLost = 8;  // "are you sure you want to cancel?"
+constexpr MessageId kMsgRetryUpdate = 34;       // "try to save again?"
+constexpr MessageId kMsgSaveRecord = 35;        // "save the changes to this record?"
 
 constexpr unsigned kYesNoCancel = kButtonYes | kButtonNo | kButtonCancel;
 
@@ -122,6 +123,22 @@ Level WindowController::PrepareRecord() {
   return LevelOk;
 }
 
+void WindowController::FocusFirstField() {
+  if (firstField != 0) window_->Focus(firstField);
+}
+
+// The OK path: the OK button's EVENT:Accepted validates the form and
+// completes it, which saves and closes; without an OK button, completed as it is.
+void WindowController::Save() {
+  if (okControl != 0) {
+    window_->Post(EventNumber::Accepted, okControl);
+  } else {
+    window_->Post(EventNumber::Completed);
+  }
+}
+
+ErrorReporter& WindowController::Reporter() { return errors != nullptr ? *errors : primary->Me().Errors(); }
+
 bool WindowController::Changed() {
   if (primary == nullptr || saved == 0) return false;
   // A text still being typed counts as typed.
@@ -144,17 +161,15 @@ Level WindowController::OnCompleted() {
 Level WindowController::CompleteInsert() {
   if (primary == nullptr) return LevelOk;
   if (primary->Me().AddRecord() != LevelOk) {
-    if (firstField != 0) window_->Focus(firstField);
+    FocusFirstField();
     return LevelNotify;
   }
   switch (insertAction) {
     case 3: return AddAnother();
-    case 4: {
-      ErrorReporter& reporter = errors != nullptr ? *errors : primary->Me().Errors();
-      if (reporter.Raise(kRecordAdded) == LevelOk) return AddAnother();
+    case 4:
+      if (Reporter().Raise(kMsgRecordAdded) == LevelOk) return AddAnother();
       SetResponse(kCompleted);
       return LevelOk;
-    }
     default:
       SetResponse(kCompleted);
       return LevelOk;
@@ -181,7 +196,7 @@ Level WindowController::AddAnother() {
   }
   saved = table.StashBuffer();
   window_->Display();
-  if (firstField != 0) window_->Focus(firstField);
+  FocusFirstField();
   return LevelOk;
 }
 
@@ -199,8 +214,7 @@ Level WindowController::CompleteChange() {
       }
     }
     if (level == LevelAsk) {
-      ErrorReporter& reporter = errors != nullptr ? *errors : primary->Me().Errors();
-      const unsigned answer = reporter.AskPlain(kRecordUpdateError, kYesNoCancel, kButtonCancel);
+      const unsigned answer = Reporter().AskPlain(kMsgRetryUpdate, kYesNoCancel, kButtonCancel);
       if (answer == kButtonYes) continue;
       if (answer == kButtonNo) {
         // Given up: the close asks nothing more about these changes.
@@ -213,7 +227,7 @@ Level WindowController::CompleteChange() {
       // Another station's version is in the buffer now (message 7 said so):
       // the user sees it and may recall his own values with ditto.
       window_->Display();
-      if (firstField != 0) window_->Focus(firstField);
+      FocusFirstField();
       return LevelNotify;
     }
     if (written || (toolbar != nullptr && (vcrRequest == nullptr || *vcrRequest == 0))) response = kCompleted;
@@ -237,7 +251,7 @@ Level WindowController::CompleteDelete() {
   // The relation set has already offered to try again (message 33) and the
   // user declined, or the user declined the delete itself: the form stays
   // open with the record, and Cancel closes it.
-  if (firstField != 0) window_->Focus(firstField);
+  FocusFirstField();
   return LevelNotify;
 }
 
@@ -245,35 +259,34 @@ Level WindowController::OnCloseRequest() {
   if (response == kCompleted || primary == nullptr) return LevelOk;
   const bool editing = request == RecordAction::Insert || request == RecordAction::Change;
   if (editing && cancelAction != 0 && !abandoned_ && Changed()) {
-    ErrorReporter& reporter = errors != nullptr ? *errors : primary->Me().Errors();
     switch (cancelAction) {
       case 3: {
-        const unsigned answer = reporter.AskPlain(kSaveRecord, kYesNoCancel, kButtonCancel);
+        const unsigned answer = Reporter().AskPlain(kMsgSaveRecord, kYesNoCancel, kButtonCancel);
         if (answer == kButtonYes) {
-          window_->Post(EventNumber::Accepted, okControl);  // the OK path saves and closes
+          Save();
           return LevelNotify;
         }
         if (answer != kButtonNo) {
-          if (firstField != 0) window_->Focus(firstField);
+          FocusFirstField();
           return LevelNotify;
         }
         break;
       }
       case 1:
-        if (reporter.Raise(kChangesWillBeLost) != LevelOk) {
-          if (firstField != 0) window_->Focus(firstField);
+        if (Reporter().Raise(kMsgChangesWillBeLost) != LevelOk) {
+          FocusFirstField();
           return LevelNotify;
         }
         break;
       case 2:
-        window_->Post(EventNumber::Accepted, okControl);
+        Save();
         return LevelNotify;
       default: break;
     }
   }
   if (originalRequest == RecordAction::Insert && response == kCancelled) {
     if (primary->ReleaseReservedRecord() != LevelOk) {
-      if (firstField != 0) window_->Focus(firstField);
+      FocusFirstField();
       return LevelNotify;
     }
   }
@@ -330,7 +343,7 @@ Level WindowController::OnWindowEvent(const Event& event) {
   switch (event.number) {
     case EventNumber::OpenWindow:
       if ((inited & 1) == 0) FirstOpen();
-      if (firstField != 0) window_->Focus(firstField);
+      FocusFirstField();
       return LevelOk;
     case EventNumber::LoseFocus:
       if (resetOnGainFocus) forcedReset = true;

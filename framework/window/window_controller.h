@@ -29,6 +29,12 @@
 // closes in RunWindow after KillWindow, so a procedure still reads its
 // placement while it is killed.
 //
+// Questions the controller asks itself: 3 "Record Added" (INSERTACTION 4),
+// 8 "Changes will be lost!" (CANCELACTION 1), 35 "Save Record" (CANCELACTION
+// 3), 34 "Record Update Error" (a save that failed otherwise than for another
+// station's change). A delete's confirmation (9) and its retry (33) are the
+// relation set's; a delete that failed after them leaves the form open.
+//
 // Used only by the run token's holder, on the procedure's thread.
 #pragma once
 
@@ -173,6 +179,10 @@ class WindowController {
 
   // The record differs from the copy prepared (SAVED), typing in progress included.
   bool Changed();
+  // ERRORS, or the primary table's reporter when the procedure set none.
+  ErrorReporter& Reporter();
+  void FocusFirstField();
+  void Save();
   Level CompleteInsert();
   Level CompleteChange();
   Level CompleteDelete();

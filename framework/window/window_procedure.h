@@ -31,7 +31,8 @@
 //   5 view (6): the view settings (no insert, delete or change handling, no
 //     question on closing, no OK button); otherwise PrepareRecord when there
 //     is a primary table, which may end the procedure here (a delete carried
-//     out at once, an insert its hook refused) before any window is shown;
+//     out at once, an insert its hook refused) before any window is shown —
+//     so the first PrimeHook runs before the window opens;
 //   6 the window opened from the definition; OPENED; WindowOpened (browse
 //     lists and other components); the placement restored from the settings
 //     under the procedure's name; ArmHotKeys.

@@ -45,8 +45,8 @@ class HeadlessDriver final : public UserDriver {
 
  private:
   // Runs `act` on the window `handle` holding the token: `act` answers "" and
-  // queues its inputs, or says why it cannot act. "" for no such window too
-  // is never answered: a closed or missing window is said here.
+  // fills the inputs to hand the model, or says why the user cannot act. A
+  // window that is not open, or takes no input when `needsInput`, is said here.
   std::string Act(int handle, bool needsInput,
                   const std::function<std::string(const ModelWindow&, std::vector<UserInput>&)>& act);
   std::string Placed(int handle, int x, int y, int width, int height, int state);

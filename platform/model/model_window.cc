@@ -443,7 +443,8 @@ WindowState ModelWindow::State() const {
   for (const ModelControl& control : controls_) {
     if (!control.alive) continue;
     if (control.created) state.created.push_back(control.definition);
-    state.controls.push_back(control.state);
+    ControlState& shown = state.controls.emplace_back(control.state);
+    if (control.definition.value.IsBound()) shown.value = control.definition.value.ValueText();
   }
   state.focus = focus_;
   state.takesInput = TakesInput();

@@ -39,6 +39,9 @@ struct ControlState {
   // An entry laid over a list cell: the list, row and column; 0 when not.
   ControlId overList = 0;
   int overRow = 0, overColumn = 0;
+  // The bound value as a field rule compares it (CP1251; "" when unbound):
+  // what the control holds, which its text need not show (a refused text).
+  std::string value;
 };
 
 struct WindowState {

@@ -12,6 +12,9 @@
 //     arrows move the selection, "&Добавить" opens Анкета on its own thread,
 //     "&Удалить" asks "Удалить запись?" (Yes, No), "&Закрыть" (cancel)
 //
+// tests/testing/sample_sessions holds scripts that every back end runs on it,
+// each to exit status 0 (ZELVO_SAMPLE_SESSIONS is that folder's path).
+//
 // Texts are CP1251 inside, as in the program. Its state is touched only by
 // the run token's holder; read Saved() once the program has ended or while
 // holding the token.

@@ -2,6 +2,7 @@
 // headless back end, as `zelvo script` runs them on the payroll.
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <sstream>
 
 #include "app/script/script_session.h"
@@ -20,14 +21,14 @@ struct Outcome {
   bool ended = false;
 };
 
-Outcome RunScript(const std::string& text) {
+Outcome RunScript(const std::string& text, const std::string& fileName = "s") {
   SampleProgram program;
   HeadlessRuntime runtime;
   HeadlessDriver driver(runtime);
   InstallWindowRuntime(&runtime);
   std::ostringstream errors;
   Outcome outcome;
-  outcome.status = RunScriptSession(text, "s", driver, runtime, [&] { program.Main(); }, errors);
+  outcome.status = RunScriptSession(text, fileName, driver, runtime, [&] { program.Main(); }, errors);
   InstallWindowRuntime(nullptr);
   outcome.errors = errors.str();
   outcome.saved = program.Saved();
@@ -35,40 +36,17 @@ Outcome RunScript(const std::string& text) {
   return outcome;
 }
 
+// The sample sessions every back end runs (tests/testing/sample_sessions).
+Outcome RunScriptFile(const std::string& name) {
+  std::ifstream file(std::string(ZELVO_SAMPLE_SESSIONS) + "/" + name + ".script");
+  std::stringstream text;
+  text << file.rdbuf();
+  EXPECT_FALSE(text.str().empty()) << name;
+  return RunScript(text.str(), name + ".script");
+}
+
 TEST(ScriptSession, AFormFilledThroughItsPicturesIsSavedAndListed) {
-  const Outcome outcome = RunScript(R"(# the whole road of one record
-expect-window Пример
-expect-status Готово
-expect-menu "Данные/Отчет" disabled
-expect-menu "Данные / Анкета" enabled
-menu Данные/Анкета
-window Анкета
-expect-focus Фамилия
-type Фамилия Иванов
-type "Дата:" 1.3.2004
-expect-text Дата " 1.03.2004"
-type Сумма 8500
-expect-text Сумма 8500.00
-expect-value SMP:SUMMA 8500
-key Up Дети
-key Up
-expect-value Дети 2
-press Работает
-expect-checked Работает
-press Пол Женский
-expect-text Пол Женский
-key Alt+Р
-expect-unchecked Работает
-press @ok
-expect-message "Сохранить запись?" Анкета
-answer Yes
-expect-closed Анкета
-menu Данные/Список
-window Spisok
-expect-columns list Фамилия Сумма
-expect-rows list 1
-expect-row list 1 Иванов 8500.00
-)");
+  const Outcome outcome = RunScriptFile("fill_save_list");
   EXPECT_EQ(outcome.errors, "");
   EXPECT_EQ(outcome.status, 0);
   ASSERT_EQ(outcome.saved.size(), 1u);
@@ -77,7 +55,7 @@ expect-row list 1 Иванов 8500.00
 }
 
 TEST(ScriptSession, TheProgramEndsAsItsExitDoesWhenTheScriptEnds) {
-  const Outcome outcome = RunScript("menu Данные/Анкета\nwindow Анкета\ntype Фамилия Петров\n");
+  const Outcome outcome = RunScriptFile("end_closes_frame");
   EXPECT_EQ(outcome.errors, "");
   EXPECT_EQ(outcome.status, 0);
   EXPECT_TRUE(outcome.ended);
@@ -85,48 +63,13 @@ TEST(ScriptSession, TheProgramEndsAsItsExitDoesWhenTheScriptEnds) {
 }
 
 TEST(ScriptSession, ARefusedTextStaysShownWithTheFocusAndTheValueUnchanged) {
-  const Outcome outcome = RunScript(R"(menu Данные/Анкета
-window Анкета
-type Дата 31.02.2004
-expect-text Дата 31.02.2004
-expect-focus Дата
-expect-value Дата 0
-type Дата 29.02.2004
-expect-focus Сумма
-press @ok
-answer No
-)");
+  const Outcome outcome = RunScriptFile("refused_text");
   EXPECT_EQ(outcome.errors, "");
   EXPECT_EQ(outcome.status, 0);
 }
 
 TEST(ScriptSession, AWindowOpenedOnTheSameThreadTakesTheInputUntilItCloses) {
-  const Outcome outcome = RunScript(R"(menu Данные/Список
-window Список
-expect-disabled Удалить
-press Добавить
-window Анкета
-type Фамилия Сидоров
-key Enter
-answer Yes
-expect-window Список
-expect-rows list 1
-press Добавить
-window Анкета
-type Фамилия Кузнецов
-press @ok
-answer Yes
-key Down list
-press Удалить
-answer No
-expect-rows list 2
-press Удалить
-answer Yes
-expect-rows list 1
-expect-row list 1 Сидоров
-key Escape
-expect-closed Список
-)");
+  const Outcome outcome = RunScriptFile("window_stack");
   EXPECT_EQ(outcome.errors, "");
   EXPECT_EQ(outcome.status, 0);
   ASSERT_EQ(outcome.saved.size(), 1u);
