@@ -63,8 +63,11 @@ ErrorCode FileOperationRunner::Run(File& file, FileOperation op,
                                    const OperationArguments& arguments, OperationAnswer& answer) {
   ErrorState& state = RuntimeErrorState();
   if (!file.trace_) file.trace_ = ReadTraceSettings(TraceProfile(), file.Declaration());
-  const auto started = SteadyClock::now();
+  // The clock is read only for a trace, which tells the time taken.
+  const bool traced = file.trace_->enabled;
+  const auto started = traced ? SteadyClock::now() : SteadyClock::time_point{};
   auto finish = [&](ErrorCode code) {
+    if (!traced) return code;
     const auto taken = std::chrono::duration_cast<std::chrono::milliseconds>(SteadyClock::now() - started);
     Trace(file, op, arguments.key, state, static_cast<long>(taken.count() / 10));
     return code;

@@ -146,6 +146,20 @@ class View::Plan {
     return Do(*p.file.file, p.key ? Op::SETkey : Op::SETfile, args);
   }
 
+  // A scan forwards from the first record whose key is not below `probe`'s.
+  ErrorCode SeekScan(const RecordBuffer& probe) {
+    for (Level& l : levels) l.active = false;
+    Level& p = levels[0];
+    File& file = *p.file.file;
+    const RecordBuffer kept = file.Record();
+    file.Record() = probe;
+    OperationArguments args;
+    args.key = p.key;
+    const ErrorCode code = Do(file, Op::SETkeykey, args);
+    file.Record() = kept;
+    return code;
+  }
+
   // The next row of a scan in the direction; Ok, 33 or a failure.
   ErrorCode StepScan(bool forward) {
     const int n = static_cast<int>(levels.size());
@@ -747,6 +761,37 @@ ErrorCode View::Dispatch(State& s, FileOperation op, const OperationArguments& a
     return false;
   };
 
+  // A record holding the captured values in the walked key's leading
+  // components and the lowest values after them: reading forwards, the scan
+  // starts there in the key rather than at its start, and rows before the
+  // values are never read. None when the key does not carry the captured
+  // components in the order's directions, or a component after them runs
+  // downwards (its lowest value would come last).
+  auto seekProbe = [&]() -> std::optional<RecordBuffer> {
+    const Level& p = s.plan->levels[0];
+    const std::size_t n = std::min(s.capturedCount, s.order.size());
+    if (s.plan->sorted || p.key == 0 || p.backwards || n == 0) return std::nullopt;
+    const KeyDeclaration& key = primary.Declaration().keys[p.key - 1];
+    if (n > key.count) return std::nullopt;
+    RecordBuffer probe = primary.Record();
+    for (std::size_t i = 0; i < key.count; ++i) {
+      const auto field = FindField(probe.Layout(), key.components[i].field);
+      if (!field) return std::nullopt;
+      const FieldDeclaration& declaration = probe.Layout()[*field];
+      if (i >= n) {
+        if (!key.components[i].ascending) return std::nullopt;
+        probe.ClearField(*field);
+        continue;
+      }
+      const OrderComponent& component = s.order[i];
+      if (!s.captured[i] || component.field != field || component.descending == key.components[i].ascending)
+        return std::nullopt;
+      if (AssignText(declaration, probe.Bytes().data() + declaration.offset, s.captured[i]->text) != StoreResult::Ok)
+        return std::nullopt;
+    }
+    return probe;
+  };
+
   auto read = [&](bool forward) -> ErrorCode {
     bool continueFromFile = false;
     if (!s.positioned && s.pending == State::Pending::None) {
@@ -772,6 +817,9 @@ ErrorCode View::Dispatch(State& s, FileOperation op, const OperationArguments& a
     if (pending == State::Pending::Start) {
       if (plan.sorted) {
         plan.rowAt = forward ? -1 : static_cast<std::ptrdiff_t>(plan.rows.size());
+      } else if (const std::optional<RecordBuffer> probe = forward ? seekProbe() : std::nullopt) {
+        if (const ErrorCode code = plan.SeekScan(*probe); Failed(code)) return code;
+        plan.edge = Plan::Edge::None;
       } else {
         if (const ErrorCode code = plan.StartScan(forward); Failed(code)) return code;
         plan.edge = Plan::Edge::None;
@@ -817,7 +865,7 @@ ErrorCode View::Dispatch(State& s, FileOperation op, const OperationArguments& a
       const std::size_t n = std::min<std::size_t>(static_cast<std::size_t>(std::max<std::int64_t>(arguments.count, 0)),
                                                   s.order.size());
       s.captured.assign(s.order.size(), std::nullopt);
-      {
+      if (n > 0) {
         ViewScope scope(files);  // the order's expressions read the record buffers as they are
         for (std::size_t i = 0; i < n; ++i) s.captured[i] = Captured::Of(s.order[i].expression);
       }

@@ -352,6 +352,12 @@ ErrorCode Send(File& file, VxrFileState* s, std::string_view text, OperationAnsw
 }
 
 
+// Operations answered from the FILE's state alone: its current record and
+// the record buffer.
+bool AnswersFromItsState(Op op) {
+  return op == Op::POSITIONfile || op == Op::POSITIONkey || op == Op::POINTERfile || op == Op::POINTERkey;
+}
+
 bool Writes(Op op) {
   switch (op) {
     case Op::ADD:
@@ -378,7 +384,8 @@ ErrorCode Property(Op op, File& file, VxrFileState* s, std::string_view text, Op
     const bool asks = SameWord(option.word, "PNM") || SameWord(option.word, "PNMQ");
     if (!asks) text = option.word;
   }
-  if (!s) return Send(file, s, text, answer);
+  // Words the FILE only keeps need neither the station's lock nor the header.
+  if (!s || SameWord(option.word, "QUICKSCAN") || SameWord(option.word, "Recover")) return Send(file, s, text, answer);
   VxrOpenFile& open = *s->open;
   const bool writing = op != Op::GET_PROPERTY && SameWord(option.word, "FLAGS") && option.hasValue;
   ErrorCode code = ErrorCode::Ok;
@@ -572,6 +579,9 @@ ErrorCode QuillsetDriver::Perform(FileOperation op, File& file, const OperationA
     file.SetDriverState(nullptr);
     return Answer(released, answer);
   }
+  // Where the FILE stands is its own: answered without the station's lock
+  // and a look at the header (a list takes the position of every row it shows).
+  if (AnswersFromItsState(op)) return PerformOnOpenFile(op, file, s, arguments, answer);
   // A read that a hold armed repeats while the record is held elsewhere:
   // after HOLDfile until it is granted, after HOLDfilesec for its seconds.
   // The station's lock is given up between the tries, so that the station

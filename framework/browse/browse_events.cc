@@ -52,6 +52,7 @@ void BrowseList::TakeListEvent(const Event& event) {
     if (currentChoice >= 1 && static_cast<std::size_t>(currentChoice) <= rows_.Count())
       ResetViewTo(rows_.Row(static_cast<std::size_t>(currentChoice)).position);
     RefillList(RefillMode::Positioned);
+    RedrawState();
     needRefresh = false;
   }
   const bool closing = event.IsWindowEvent() &&
@@ -200,7 +201,6 @@ void BrowseList::RedrawState() {
       w.Enable(selectControl, false);
     }
   }
-  ShowRows();
   PlaceThumb();
 }
 

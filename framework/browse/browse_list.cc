@@ -5,6 +5,7 @@
 #include "framework/browse/in_place_editor.h"
 #include "platform/wait_cursor.h"
 #include "runtime/locale.h"
+#include "storage/field_codec.h"
 
 namespace zelvo {
 
@@ -179,6 +180,7 @@ void BrowseList::ReloadFromBuffer() {
 }
 
 void BrowseList::ReloadFromTable() {
+  viewAtStart_ = false;
   EnsureViewOpen();
   if (Failed(view->Perform(FileOperation::RESETviewfile))) Report(40);
   RefillList(RefillMode::Positioned);
@@ -190,11 +192,23 @@ void BrowseList::ResetThumbLimits() {
   const bool full = lastItems > 0 && static_cast<int>(rows_.Count()) >= lastItems;
   if (!full && !allowUnfilled) return;
   WaitCursor wait;
-  std::string low, high;
-  const bool read = PositionAtStart() && ReadBackward() == LevelOk && (high = FreeValueForScale(), true) &&
-                    PositionAtStart() && ReadForward() == LevelOk && (low = FreeValueForScale(), true);
-  if (read) scale->SetScaleLimits(low, high);
+  // An end the rows reach gives its value without a read.
+  auto limit = [&](bool fromRows, const RecordBuffer& row, bool last) -> std::optional<std::string> {
+    if (fromRows) return FreeValueForScale(row);
+    const bool read = PositionAtStart() && (last ? ReadBackward() : ReadForward()) == LevelOk;
+    return read ? std::optional(FreeValueForScale()) : std::nullopt;
+  };
+  const bool any = !rows_.Empty();
+  const std::optional<std::string> high = limit(any && rowsToEnd_, any ? rows_.Last().images[0] : primary->Me().Buffer(), true);
+  const std::optional<std::string> low = high ? limit(any && rowsFromStart_, any ? rows_.First().images[0] : primary->Me().Buffer(), false)
+                                              : std::nullopt;
+  if (low && high) scale->SetScaleLimits(*low, *high);
   LoadSelectedIntoBuffer();  // the reads moved the buffers off the selected record
+}
+
+bool BrowseList::PositionView(std::size_t n) {
+  viewAtStart_ = n == 0;
+  return ViewReader::PositionView(n);
 }
 
 // ---- the record buffers and the control ------------------------------------------------
@@ -217,9 +231,7 @@ void BrowseList::ShowRows() {
   std::vector<ListRow> texts;
   texts.reserve(rows_.Count());
   for (std::size_t n = 1; n <= rows_.Count(); ++n) texts.push_back(fields_->Texts(rows_.Row(n)));
-  Window& w = TheWindow();
-  w.SetRows(list, std::move(texts));
-  w.Select(list, currentChoice);
+  TheWindow().SetRows(list, std::move(texts));
 }
 
 void BrowseList::SyncSelection(bool rightMouse) {
@@ -230,6 +242,7 @@ void BrowseList::SyncSelection(bool rightMouse) {
 }
 
 void BrowseList::ResetViewTo(const std::string& position) {
+  viewAtStart_ = false;
   EnsureViewOpen();
   OperationArguments at;
   at.position = position;
@@ -238,10 +251,14 @@ void BrowseList::ResetViewTo(const std::string& position) {
 
 void BrowseList::ClearPrimaryRecord() { primary->Me().Buffer().Clear(); }
 
-std::string BrowseList::FreeValueForScale() {
+std::string BrowseList::FreeValueForScale() { return FreeValueForScale(primary->Me().Buffer()); }
+
+std::string BrowseList::FreeValueForScale(const RecordBuffer& primaryRecord) {
   const std::optional<FieldBinding>& free = CurrentOrder().freeElement;
   if (!free) return {};
-  return FreeElementIgnoresCase() ? Locale().ToUpper(free->ValueText()) : free->ValueText();
+  const FieldDeclaration& field = free->Declaration();
+  const std::string value = ValueText(field, primaryRecord.Bytes().data() + field.offset);
+  return FreeElementIgnoresCase() ? Locale().ToUpper(value) : value;
 }
 
 void BrowseList::PressButton(ControlId button) {

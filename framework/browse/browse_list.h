@@ -141,9 +141,9 @@ class BrowseList : public ViewReader, public WindowComponent, public ToolbarTarg
   ColumnFields& Fields() { return *fields_; }
   std::vector<EditListEntry>& EditList() { return editList_; }
   Window& TheWindow() { return window->window(); }
-  // Shows the rows (when changed) and the selection in the control.
+  // Shows the rows in the control. The control's selection is the user's
+  // until the browse moves it (a refill, a scroll, selection sync).
   void ShowRows();
-  void MarkRowsChanged() { rowsChanged_ = true; }
   // Selection sync: the control selects CURRENTCHOICE and EVENT:NewSelection
   // is posted for the list (the window's other components follow the record).
   void SyncSelection(bool rightMouse = false);
@@ -193,11 +193,16 @@ class BrowseList : public ViewReader, public WindowComponent, public ToolbarTarg
   int ThumbPosition();
   void PlaceThumb();
   void TakeThumbDrag();
+  // RefillList of a browse holding its whole result (fileLoaded).
+  void LoadWholeResult(RefillMode mode);
   // Posts EVENT:Accepted for a button that exists and is enabled.
   void PressButton(ControlId button);
   void ClearPrimaryRecord();
-  // The free element's value as its scale compares it.
+  // The free element's value as its scale compares it, in the primary
+  // record's buffer or in a row's image of that record.
   std::string FreeValueForScale();
+  std::string FreeValueForScale(const RecordBuffer& primaryRecord);
+  bool PositionView(std::size_t n) override;
 
  private:
   friend class InPlaceEditor;
@@ -214,7 +219,13 @@ class BrowseList : public ViewReader, public WindowComponent, public ToolbarTarg
   bool rightClicked_ = false;
   int mouseColumn_ = 0;        // the column under the mouse at the last double click
   bool lastFetchShort_ = false;  // the last fetch met the end of the data
-  bool rowsChanged_ = true;
+  // What the browse knows of its rows' place in the view: the first row is
+  // the view's first record, the last row its last. Known from the reads that
+  // met an end; forgotten when a row at that end goes. The scale's limits are
+  // then taken from the rows instead of read again.
+  bool viewAtStart_ = false;  // positioned at the start, nothing read since
+  bool rowsFromStart_ = false;
+  bool rowsToEnd_ = false;
   RecordAction nextRequest_ = RecordAction::None;
 
   std::vector<OrderExtras> extras_;  // by order number - 1

@@ -1,6 +1,7 @@
 // Paging: the browse's rows are a window sliding over the view, at most
 // LASTITEMS rows, read a row or a page at a time from either end.
 #include <algorithm>
+#include <limits>
 #include <optional>
 
 #include "framework/browse/browse_list.h"
@@ -16,13 +17,20 @@ void BrowseList::FetchRows(FetchDirection direction) {
   // comes first again unless it is gone.
   const bool anchored = !rows_.Empty();
   const std::string anchor = anchored ? (down ? rows_.Last().position : rows_.First().position) : std::string{};
+  // Unanchored, the reads start where the view was put: from its start, the
+  // rows begin (reading down) or end (reading up) where the view does.
+  if (!anchored) (down ? rowsFromStart_ : rowsToEnd_) = viewAtStart_;
   if (anchored) ResetViewTo(anchor);
+  viewAtStart_ = false;
+  bool& reached = down ? rowsToEnd_ : rowsFromStart_;  // the end the fetch grows towards
+  if (!anchored) reached = false;
   bool first = true;
   lastFetchShort_ = false;
   while (itemsToFill > 0) {
     const Level read = down ? ReadForward() : ReadBackward();
     if (read == LevelNotify) {
       lastFetchShort_ = true;
+      reached = true;
       break;
     }
     if (read != LevelOk) break;
@@ -31,7 +39,11 @@ void BrowseList::FetchRows(FetchDirection direction) {
     const bool again = first && anchored && row.position == anchor;
     first = false;
     if (again) continue;
-    if (lastItems > 0 && static_cast<int>(rows_.Count()) >= lastItems) rows_.Delete(down ? 1 : rows_.Count());
+    reached = false;
+    if (!fileLoaded && lastItems > 0 && static_cast<int>(rows_.Count()) >= lastItems) {
+      rows_.Delete(down ? 1 : rows_.Count());
+      (down ? rowsFromStart_ : rowsToEnd_) = false;
+    }
     if (down) rows_.Append(std::move(row));
     else rows_.Insert(1, std::move(row));
     --itemsToFill;
@@ -47,6 +59,10 @@ void BrowseList::RefillList(RefillMode mode) {
   loaded = true;
   loadPending = false;
   WaitCursor wait;
+  if (fileLoaded) {
+    LoadWholeResult(mode);
+    return;
+  }
 
   const int count = static_cast<int>(rows_.Count());
   if (currentChoice == 0) currentChoice = 1;
@@ -93,10 +109,12 @@ void BrowseList::RefillList(RefillMode mode) {
   while (rows() > lastItems) {
     if (above < 0) {
       rows_.Delete(1);
+      rowsFromStart_ = false;
       ++above;
       --currentChoice;
     } else {
       rows_.Delete(rows_.Count());
+      rowsToEnd_ = false;
     }
   }
   if (currentChoice <= 0) currentChoice = 1;
@@ -108,6 +126,30 @@ void BrowseList::RefillList(RefillMode mode) {
     LoadSelectedIntoBuffer();
   }
   ShowRows();
+  TheWindow().Select(list, currentChoice);
+}
+
+// A browse that holds its whole result reads it all, from the start, and
+// selects the record the refill is about.
+void BrowseList::LoadWholeResult(RefillMode mode) {
+  std::optional<std::string> wanted;
+  if (mode == RefillMode::Positioned) {
+    OperationAnswer at;
+    if (ReadForward() == LevelOk && !Failed(view->Perform(FileOperation::POSITIONfile, {}, at))) wanted = at.position;
+  } else if (currentChoice >= 1 && static_cast<std::size_t>(currentChoice) <= rows_.Count()) {
+    wanted = rows_.Row(static_cast<std::size_t>(currentChoice)).position;
+  }
+  rows_.Clear();
+  (void)PositionAtStart();
+  itemsToFill = std::numeric_limits<int>::max();
+  FetchRows(FetchDirection::Down);
+  itemsToFill = 0;
+  const std::size_t found = wanted ? rows_.Find(*wanted) : 0;
+  currentChoice = rows_.Empty() ? 0 : found != 0 ? static_cast<int>(found) : std::min(std::max(currentChoice, 1), static_cast<int>(rows_.Count()));
+  if (rows_.Empty()) ClearPrimaryRecord();
+  else LoadSelectedIntoBuffer();
+  ShowRows();
+  TheWindow().Select(list, currentChoice);
 }
 
 }  // namespace zelvo

@@ -61,8 +61,10 @@ Level InPlaceEditor::InitWindow() {
         }
       }
       rows.Insert(static_cast<std::size_t>(at), fields->Capture());
+      bc->rowsFromStart_ = bc->rowsToEnd_ = false;  // a row the view has not got
       bc->currentChoice = at;
       bc->ShowRows();
+      w.Select(listControl, at);
       column = 1;
       break;
     }
@@ -243,6 +245,7 @@ void InPlaceEditor::FinishRow(RowEnd mode) {
     if (insert != 9 || bc->currentChoice > static_cast<int>(bc->Rows().Count())) --bc->currentChoice;
     if (bc->currentChoice < 1) bc->currentChoice = bc->Rows().Empty() ? 0 : 1;
     bc->ShowRows();
+    window().Select(listControl, bc->currentChoice);
     (void)bc->primary->ReleaseReservedRecord();
   } else if (mode == RowEnd::Save) {
     TableManager& table = bc->primary->Me();

@@ -76,22 +76,27 @@ void LetterScale::SetScaleLimits(std::string_view low, std::string_view high) {
   while (common < kRootLength && common < low.size() && common < high.size() && low[common] == high[common])
     ++common;
   root_ = std::string(low.substr(0, common));
-  const std::int64_t from = ValueOf(low.substr(common), sortChars_.front());
-  const std::int64_t to = ValueOf(high.substr(common), sortChars_.back());
-  for (std::size_t i = 0; i < entries_.size(); ++i)
-    entries_[i] = TextOf(from + (to - from) * static_cast<std::int64_t>(i) / 100);
+  low_ = ValueOf(low.substr(common), sortChars_.front());
+  high_ = ValueOf(high.substr(common), sortChars_.back());
 }
+
+std::string LetterScale::StepText(int i) const { return root_ + TextOf(low_ + (high_ - low_) * i / 100); }
 
 std::optional<std::string> LetterScale::ScaleValue(int percent) const {
   const int p = std::clamp(percent, 1, 100);
-  return root_ + entries_[static_cast<std::size_t>(Descending() ? 100 - p : p)];
+  return StepText(Descending() ? 100 - p : p);
 }
 
 int LetterScale::ScalePercentile(std::string_view value) const {
-  int last = 0;
-  for (int i = 1; i <= 100; ++i)
-    if (CompareTexts(root_ + entries_[static_cast<std::size_t>(i)], value) <= 0) last = i;
-  const int percent = Descending() ? 100 - last : last;
+  // The steps ascend: the last one not above the value, found by halving.
+  auto notAbove = [&](int i) { return CompareTexts(StepText(i), value) <= 0; };
+  int low = 0, high = 100;  // entry `low` is not above the value (or 0), every entry after `high` is
+  while (low < high) {
+    const int middle = (low + high + 1) / 2;
+    if (notAbove(middle)) low = middle;
+    else high = middle - 1;
+  }
+  const int percent = Descending() ? 100 - low : low;
   return percent == 0 ? 1 : percent;
 }
 

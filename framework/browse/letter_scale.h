@@ -18,7 +18,6 @@
 // the code page.
 #pragma once
 
-#include <array>
 #include <cstdint>
 #include <string>
 
@@ -47,9 +46,12 @@ class LetterScale final : public ThumbScale {
   std::int64_t ValueOf(std::string_view text, char pad) const;
   std::string TextOf(std::int64_t value) const;
 
+  // The text of step i: ROOT and the four characters of low + i x step.
+  std::string StepText(int i) const;
+
   std::string sortChars_;
   std::string root_;
-  std::array<std::string, 101> entries_{};  // 0 is the low value; 1..100 the steps
+  std::int64_t low_ = 0, high_ = 0;  // the limits' four characters as numbers
 };
 
 }  // namespace zelvo

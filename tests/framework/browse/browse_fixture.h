@@ -114,6 +114,21 @@ class BrowseFixture : public PeopleFixture {
     EXPECT_EQ(Driver().SelectRow(Handle(), list_, row), "");
     Idle();
   }
+  // What the user does that the driver has no words for: a thumb dragged,
+  // a row right-clicked, a popup item chosen.
+  void Input(UserInput input) {
+    session_->runtime().Input(Handle(), std::move(input));
+    Idle();
+  }
+  static UserInput Made(UserInput::Kind kind, ControlId control = 0, int row = 0, int value = 0) {
+    UserInput input;
+    input.kind = kind;
+    input.control = control;
+    input.row = row;
+    input.value = value;
+    return input;
+  }
+  void Drag(int percent) { Input(Made(UserInput::Kind::Drag, list_, 0, percent)); }
   void Answer(const std::string& caption, const std::string& button) {
     Idle();
     const std::optional<MessageView> message = Driver().Message();
@@ -126,8 +141,9 @@ class BrowseFixture : public PeopleFixture {
     const auto first = text.find_first_not_of(' ');
     return first == std::string::npos ? std::string() : text.substr(first, text.find_last_not_of(' ') - first + 1);
   }
-  // Waits until the browse has returned and the program ended.
+  // Closes the browse (when still open) and waits until the program ended.
   void Finish() {
+    if (Open()) Press(close_);
     Idle();
     if (!Driver().Ended()) (void)session_->Finish();
   }
@@ -141,7 +157,8 @@ class BrowseFixture : public PeopleFixture {
   std::vector<RecordAction> formRequests_;
 
   // Control ids, known once the window is defined.
-  ControlId find_ = 0, list_ = 0, insert_ = 0, change_ = 0, delete_ = 0, select_ = 0, close_ = 0;
+  bool withTabs_ = false;  // a sheet whose tabs choose the order: by name, by department
+  ControlId sheet_ = 0, find_ = 0, list_ = 0, insert_ = 0, change_ = 0, delete_ = 0, select_ = 0, close_ = 0;
   std::uint8_t response_ = 0;
   IniStore settings_;
   std::unique_ptr<HeadlessSession> session_;
@@ -154,6 +171,14 @@ inline PeopleBrowse::PeopleBrowse(BrowseFixture& fixture)
 
 inline WindowDefinition PeopleBrowse::DefineWindow() {
   WindowDefinition w("People", "People");
+  if (f_.withTabs_) {
+    f_.sheet_ = w.BeginSheet("orders");
+    w.BeginTab("By name");
+    w.End();
+    w.BeginTab("By department");
+    w.End();
+    w.End();
+  }
   f_.find_ = w.Entry("Find:", FieldBinding(), "@s20");
   f_.list_ = w.List("list", {{"Name", "@s20"}, {"Dept", "@s8"}, {"Age", "@n3"}}, f_.visibleRows_);
   f_.insert_ = w.Button("&Insert");
@@ -170,6 +195,11 @@ inline Level PeopleBrowse::WindowOpened() {
   browse.InitBrowse(f_.list_, f_.view_, *this, f_.people_);
   browse.AddSortOrder(std::make_unique<LetterScale>(1 | 4), kNameKey);
   RecordBuffer& person = f_.Person();
+  if (f_.withTabs_) {
+    browse.AddSortOrder(nullptr, kDeptKey);
+    (void)browse.SelectSort(1);
+    browse.SetSortSheet(f_.sheet_);
+  }
   browse.AddField(1, person, PER.NAME, "PER:NAME");
   browse.AddField(2, person, PER.DEPT, "PER:DEPT");
   browse.AddField(3, person, PER.AGE, "PER:AGE");

@@ -9,8 +9,10 @@
 #include <cstdio>
 #include <string>
 #include <string_view>
+#include <vector>
 
 #include "../framework_test_support.h"
+#include "framework/browse/view_reader.h"
 #include "framework/relation_set.h"
 #include "platform/window_runtime.h"
 #include "runtime/decimal.h"
@@ -128,6 +130,31 @@ class PeopleFixture : public ::testing::Test {
     view.primary = {&peopleTable_.file, "PER"};
     return view;
   }
+};
+
+// A view reader over the people, and what the tests ask of it.
+class ReaderFixture : public PeopleFixture {
+ protected:
+  ReaderFixture() { reader_.InitReader(view_, people_); }
+  ~ReaderFixture() override { reader_.KillReader(); }
+
+  // Every name the reader gives from the start, or backwards from the end.
+  std::vector<std::string> Names(bool forward = true) {
+    std::vector<std::string> names;
+    EXPECT_TRUE(reader_.PositionAtStart());
+    while ((forward ? reader_.ReadForward() : reader_.ReadBackward()) == LevelOk) names.push_back(Name());
+    return names;
+  }
+  // The filter the view was given.
+  std::string Filter() {
+    OperationArguments property;
+    property.text = "0x7CB8";
+    OperationAnswer answer;
+    (void)view_.Perform(FileOperation::GET_PROPERTY, property, answer);
+    return answer.text;
+  }
+
+  ViewReader reader_;
 };
 
 }  // namespace zelvo::testing_support

@@ -11,40 +11,22 @@ namespace {
 
 using namespace testing_support;
 
-class LocatorTest : public PeopleFixture {
+class LocatorTest : public ReaderFixture {
  protected:
   LocatorTest() {
-    reader_.InitReader(view_, people_);
     reader_.AddSortOrder(kNameKey);
     reader_.SetStandardFilter("PER:AGE > 20");
   }
-  ~LocatorTest() override { reader_.KillReader(); }
 
   bool Type(Locator& locator, unsigned char c, KeyCode code = 0) {
     Event key{.number = EventNumber::AlertKey, .key = code, .character = c};
     return locator.TakeKey(key);
-  }
-  std::string Filter() {
-    OperationArguments property;
-    property.text = "0x7CB8";
-    OperationAnswer answer;
-    (void)view_.Perform(FileOperation::GET_PROPERTY, property, answer);
-    return answer.text;
   }
   // The first name at the free element, as the browse positions after a key.
   std::string Located() {
     EXPECT_TRUE(reader_.PositionView(reader_.FreeComponentPosition()));
     return reader_.ReadForward() == LevelOk ? Name() : "(none)";
   }
-  // Every name the view lets through.
-  std::vector<std::string> Names() {
-    std::vector<std::string> names;
-    EXPECT_TRUE(reader_.PositionAtStart());
-    while (reader_.ReadForward() == LevelOk) names.push_back(Name());
-    return names;
-  }
-
-  ViewReader reader_;
 };
 
 TEST_F(LocatorTest, ANarrowingLocatorFiltersOnTheTypedBeginningOrAnywhere) {

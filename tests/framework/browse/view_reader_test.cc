@@ -12,28 +12,7 @@ namespace {
 
 using namespace testing_support;
 
-class ViewReaderTest : public PeopleFixture {
- protected:
-  ViewReaderTest() { reader_.InitReader(view_, people_); }
-  ~ViewReaderTest() override { reader_.KillReader(); }
-
-  // Every name the reader gives from the start, or backwards from the end.
-  std::vector<std::string> Names(bool forward = true) {
-    std::vector<std::string> names;
-    EXPECT_TRUE(reader_.PositionAtStart());
-    while ((forward ? reader_.ReadForward() : reader_.ReadBackward()) == LevelOk) names.push_back(Name());
-    return names;
-  }
-  std::string Filter() {
-    OperationArguments property;
-    property.text = "0x7CB8";
-    OperationAnswer answer;
-    (void)view_.Perform(FileOperation::GET_PROPERTY, property, answer);
-    return answer.text;
-  }
-
-  ViewReader reader_;
-};
+using ViewReaderTest = ReaderFixture;
 
 TEST_F(ViewReaderTest, ReadsItsKeyOrderBothWaysAndKeepsToTheRange) {
   Add("Lee", "SALES");
