@@ -1,7 +1,7 @@
 // The file layer beneath every driver: an open operating-system file
 // (OsFile) and the file system that opens, removes and renames files
 // (FileSystem). Drivers reach the disk only through these two interfaces, so
-// tests can put a FaultyFileSystem (storage/faulty_file_system.h) in place of
+// tests can put a FaultyFileSystem (storage/testing/faulty_file_system.h) in place of
 // the real one and make any read, write or sync fail, or a write stop short.
 //
 // Every call answers a runtime error code: 0, or an operating-system failure

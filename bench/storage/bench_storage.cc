@@ -51,6 +51,7 @@
 
 #include "core/tables/nbasa.h"
 #include "runtime/decimal.h"
+#include "storage/built_in/built_in_drivers.h"
 #include "storage/error_state.h"
 #include "storage/file_operations.h"
 
@@ -645,4 +646,7 @@ int Run(int argc, char** argv) {
 }  // namespace
 }  // namespace zelvo
 
-int main(int argc, char** argv) { return zelvo::Run(argc, argv); }
+int main(int argc, char** argv) {
+  zelvo::RegisterBuiltInDrivers();
+  return zelvo::Run(argc, argv);
+}

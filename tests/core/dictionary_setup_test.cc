@@ -17,7 +17,8 @@
 #include "runtime/cp1251.h"
 #include "runtime/date_time.h"
 #include "storage/file_operations.h"
-#include "tests/framework/framework_test_support.h"
+#include "tests/framework/data/framework_test_support.h"
+#include "tests/testing/scoped_file_driver.h"
 
 namespace zelvo {
 namespace {
@@ -30,13 +31,11 @@ class DictionarySetupTest : public ::testing::Test {
   void SetUp() override {
     previous_ = std::filesystem::current_path();
     std::filesystem::current_path(folder_.path);
-    RegisterFileDriver(Driver::Quillset, &driver_);
     reporter_.InitDefault();
     InitDictionary(reporter_);
   }
   void TearDown() override {
     KillDictionary();
-    RegisterFileDriver(Driver::Quillset, nullptr);
     std::filesystem::current_path(previous_);
   }
 
@@ -92,6 +91,7 @@ class DictionarySetupTest : public ::testing::Test {
   TemporaryFolder folder_;
   std::filesystem::path previous_;
   ScriptedVxrDriver driver_;
+  ScopedFileDriver registered_{Driver::Quillset, driver_};
   RecordingBox box_;
   RecordingReporter reporter_{box_};
   const DayNumber february_ = Date(2, 1, 2005);

@@ -6,10 +6,11 @@
 #include <memory>
 #include <vector>
 
+#include "storage/built_in/built_in_drivers.h"
 #include "storage/declare_fields.h"
 #include "storage/error_state.h"
 #include "storage/file_operations.h"
-#include "storage/memory_file.h"
+#include "storage/testing/memory_file.h"
 
 namespace {
 
@@ -32,6 +33,11 @@ class InputFileSystem final : public zelvo::FileSystem {
 };
 
 }  // namespace
+
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+  zelvo::RegisterBuiltInDrivers();
+  return 0;
+}
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   using namespace zelvo;

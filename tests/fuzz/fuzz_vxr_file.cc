@@ -8,10 +8,10 @@
 #include <memory>
 #include <vector>
 
-#include "storage/memory_file.h"
-#include "storage/vxr_check.h"
-#include "storage/vxr_page_store.h"
-#include "storage/vxr_tree.h"
+#include "storage/testing/memory_file.h"
+#include "storage/vxr/vxr_check.h"
+#include "storage/vxr/internal/vxr_page_store.h"
+#include "storage/vxr/internal/vxr_tree.h"
 
 namespace {
 

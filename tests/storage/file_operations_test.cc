@@ -7,6 +7,7 @@
 #include "storage/declare_fields.h"
 #include "storage/driver_result.h"
 #include "storage/error_state.h"
+#include "tests/testing/scoped_file_driver.h"
 
 namespace zelvo {
 namespace {
@@ -41,9 +42,6 @@ class ScriptedDriver final : public FileDriver {
 
 class FileOperationsTest : public ::testing::Test {
  protected:
-  void SetUp() override { RegisterFileDriver(Driver::DBase4, &driver_); }
-  void TearDown() override { RegisterFileDriver(Driver::DBase4, nullptr); }
-
   ErrorCode Open(AccessMode mode, Op op = Op::OPEN) {
     OperationArguments args;
     args.mode = mode;
@@ -54,6 +52,7 @@ class FileOperationsTest : public ::testing::Test {
                                          .name = "C:\\INP_2004\\BASE2004\\PENSTA.DBF",
                                          .fields = kTinyFields};
   ScriptedDriver driver_;
+  testing_support::ScopedFileDriver registered_{Driver::DBase4, driver_};
   File file_{kDecl};
 };
 

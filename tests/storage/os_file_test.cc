@@ -5,7 +5,7 @@
 #include <filesystem>
 #include <vector>
 
-#include "storage/faulty_file_system.h"
+#include "storage/testing/faulty_file_system.h"
 
 namespace zelvo {
 namespace {

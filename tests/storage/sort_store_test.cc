@@ -6,7 +6,7 @@
 #include <filesystem>
 #include <random>
 
-#include "storage/faulty_file_system.h"
+#include "storage/testing/faulty_file_system.h"
 
 namespace zelvo {
 namespace {
