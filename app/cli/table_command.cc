@@ -422,7 +422,7 @@ class ManagedLoad {
 // which only one of them can do; the other finds the file there. Null when
 // the file is there now, else what went wrong.
 std::optional<std::string> CreateMissingFile(const TableDeclaration& table, const TableOptions& options) {
-  if (table.driver != Driver::Quillset || !table.create) return std::nullopt;
+  if (table.driver != Driver::Vxr || !table.create) return std::nullopt;
   const std::string name = TablePath(table, options);
   const VxrName split = SplitVxrName(name);
   if (name.find("\\!") != std::string::npos || std::filesystem::exists(split.path)) return std::nullopt;

@@ -37,7 +37,7 @@
 
 namespace zelvo {
 
-class AsciiTextDriver final : public FileDriver {
+class AsciiDriver final : public FileDriver {
  public:
   std::string_view Name() const override { return "ASCII"; }
   std::span<const FileOperation> Operations() const override;
@@ -45,6 +45,5 @@ class AsciiTextDriver final : public FileDriver {
                     OperationAnswer& answer) override;
 };
 
-AsciiTextDriver& AsciiDriver();
 
 }  // namespace zelvo

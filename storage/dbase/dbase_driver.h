@@ -1,4 +1,4 @@
-// The dBase4 driver: a declared table kept as a dBase IV table file that
+// The dBase driver (registered as "dBase4"): a declared table kept as a dBase IV table file that
 // another program shares (storage/dbase/internal/dbase_header.h for the bytes,
 // storage/dbase/internal/dbase_binding.h for how fields meet columns, storage/dbase/internal/dbase_table.h
 // for modes, buffering and locks).
@@ -30,7 +30,7 @@
 
 namespace zelvo {
 
-class DBase4Driver final : public FileDriver {
+class DbaseDriver final : public FileDriver {
  public:
   std::string_view Name() const override { return "dBase4"; }
   std::span<const FileOperation> Operations() const override;
@@ -38,6 +38,5 @@ class DBase4Driver final : public FileDriver {
                     OperationAnswer& answer) override;
 };
 
-DBase4Driver& DbaseDriver();
 
 }  // namespace zelvo

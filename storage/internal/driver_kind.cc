@@ -4,8 +4,8 @@ namespace zelvo {
 
 std::string_view DriverName(Driver driver) {
   switch (driver) {
-    case Driver::Quillset: return "Quillset";
-    case Driver::DBase4: return "dBase4";
+    case Driver::Vxr: return "Quillset";
+    case Driver::Dbase: return "dBase4";
     case Driver::Ascii: return "ASCII";
   }
   return "";

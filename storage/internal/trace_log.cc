@@ -62,8 +62,8 @@ std::string FieldValue(const FieldDeclaration& field, const std::uint8_t* bytes)
 
 std::string_view TraceName(Driver driver) {
   switch (driver) {
-    case Driver::Quillset: return "QUILLSET";
-    case Driver::DBase4: return "dBase4";
+    case Driver::Vxr: return "QUILLSET";
+    case Driver::Dbase: return "dBase4";
     case Driver::Ascii: return "ASCII";
   }
   return "";

@@ -84,7 +84,7 @@
 
 namespace zelvo {
 
-class QuillsetDriver final : public FileDriver {
+class VxrDriver final : public FileDriver {
  public:
   std::string_view Name() const override { return "QUILLSET"; }
   std::span<const FileOperation> Operations() const override;
@@ -93,6 +93,5 @@ class QuillsetDriver final : public FileDriver {
   std::optional<bool> DynamicKeyBuilt(File& file, std::size_t key) override;
 };
 
-QuillsetDriver& VxrDriver();
 
 }  // namespace zelvo

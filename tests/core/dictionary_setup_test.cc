@@ -91,7 +91,7 @@ class DictionarySetupTest : public ::testing::Test {
   TemporaryFolder folder_;
   std::filesystem::path previous_;
   ScriptedVxrDriver driver_;
-  ScopedFileDriver registered_{Driver::Quillset, driver_};
+  ScopedFileDriver registered_{Driver::Vxr, driver_};
   RecordingBox box_;
   RecordingReporter reporter_{box_};
   const DayNumber february_ = Date(2, 1, 2005);
@@ -247,7 +247,7 @@ TEST_F(DictionarySetupTest, NewRecordsTakeTheirTablesDefaults) {
 TEST_F(DictionarySetupTest, EveryPayrollFileIsCreatedOnFirstUse) {
   std::size_t payrollTables = 0;
   for (const TableDeclaration* table : Tables()) {
-    if (table->driver != Driver::Quillset) continue;
+    if (table->driver != Driver::Vxr) continue;
     ++payrollTables;
     TableManager& manager = *ManagerOf(table->label);
     ASSERT_EQ(manager.OpenTable(), LevelOk);

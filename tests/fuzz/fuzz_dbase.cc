@@ -45,7 +45,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   static InputFileSystem input;
   input.bytes = std::make_shared<MemoryFile::Bytes>(data + 1, data + size);
   SetFileSystem(&input);
-  const FileDeclaration decl{.label = "FUZZ", .driver = Driver::DBase4, .name = "FUZZ.DBF",
+  const FileDeclaration decl{.label = "FUZZ", .driver = Driver::Dbase, .name = "FUZZ.DBF",
                              .fields = kFuzzDbaseFields};
   File file(decl);
   OperationArguments args;

@@ -48,11 +48,11 @@ class FileOperationsTest : public ::testing::Test {
     return PerformFileOperation(file_, op, args);
   }
 
-  static constexpr FileDeclaration kDecl{.label = "PENSTA", .driver = Driver::DBase4,
+  static constexpr FileDeclaration kDecl{.label = "PENSTA", .driver = Driver::Dbase,
                                          .name = "C:\\INP_2004\\BASE2004\\PENSTA.DBF",
                                          .fields = kTinyFields};
   ScriptedDriver driver_;
-  testing_support::ScopedFileDriver registered_{Driver::DBase4, driver_};
+  testing_support::ScopedFileDriver registered_{Driver::Dbase, driver_};
   File file_{kDecl};
 };
 

@@ -392,9 +392,9 @@ int AsciiFileState::ByteAt(std::uint64_t offset) {
   return buffer_[offset - bufferStart_];
 }
 
-std::span<const FileOperation> AsciiTextDriver::Operations() const { return kOperations; }
+std::span<const FileOperation> AsciiDriver::Operations() const { return kOperations; }
 
-ErrorCode AsciiTextDriver::Perform(FileOperation op, File& file, const OperationArguments& arguments,
+ErrorCode AsciiDriver::Perform(FileOperation op, File& file, const OperationArguments& arguments,
                                    OperationAnswer& answer) {
   if (op == Op::OPEN || op == Op::SHARE) return Open(file, file.Mode());
   if (op == Op::CREATE || op == Op::REMOVE || op == Op::RENAME || op == Op::COPY)
@@ -485,9 +485,5 @@ ErrorCode AsciiTextDriver::Perform(FileOperation op, File& file, const Operation
   }
 }
 
-AsciiTextDriver& AsciiDriver() {
-  static AsciiTextDriver driver;
-  return driver;
-}
 
 }  // namespace zelvo

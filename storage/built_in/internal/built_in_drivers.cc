@@ -8,9 +8,12 @@
 namespace zelvo {
 
 void RegisterBuiltInDrivers() {
-  (void)RegisterFileDriver(Driver::Quillset, &VxrDriver());
-  (void)RegisterFileDriver(Driver::DBase4, &DbaseDriver());
-  (void)RegisterFileDriver(Driver::Ascii, &AsciiDriver());
+  static VxrDriver vxr;
+  static DbaseDriver dbase;
+  static AsciiDriver ascii;
+  (void)RegisterFileDriver(Driver::Vxr, &vxr);
+  (void)RegisterFileDriver(Driver::Dbase, &dbase);
+  (void)RegisterFileDriver(Driver::Ascii, &ascii);
 }
 
 }  // namespace zelvo

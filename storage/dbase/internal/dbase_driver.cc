@@ -651,16 +651,12 @@ int Perform(Op op, File& file, const OperationArguments& arguments, OperationAns
 
 }  // namespace
 
-std::span<const FileOperation> DBase4Driver::Operations() const { return kOperations; }
+std::span<const FileOperation> DbaseDriver::Operations() const { return kOperations; }
 
-ErrorCode DBase4Driver::Perform(FileOperation op, File& file, const OperationArguments& arguments,
+ErrorCode DbaseDriver::Perform(FileOperation op, File& file, const OperationArguments& arguments,
                                 OperationAnswer& answer) {
   return ErrorCode{zelvo::Perform(op, file, arguments, answer)};
 }
 
-DBase4Driver& DbaseDriver() {
-  static DBase4Driver driver;
-  return driver;
-}
 
 }  // namespace zelvo

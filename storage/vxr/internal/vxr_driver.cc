@@ -524,9 +524,9 @@ VxrStatus Finish(VxrOpenFile& file, VxrStatus status) {
 using namespace vxr;  // the driver's own parts
 
 
-std::span<const FileOperation> QuillsetDriver::Operations() const { return kOperations; }
+std::span<const FileOperation> VxrDriver::Operations() const { return kOperations; }
 
-ErrorCode QuillsetDriver::Perform(FileOperation op, File& file, const OperationArguments& arguments,
+ErrorCode VxrDriver::Perform(FileOperation op, File& file, const OperationArguments& arguments,
                                   OperationAnswer& answer) {
   VxrFileState* state = file.DriverState<VxrFileState>();
   // A progress event of a running build reaches no further than this.
@@ -598,7 +598,7 @@ ErrorCode QuillsetDriver::Perform(FileOperation op, File& file, const OperationA
   }
 }
 
-std::optional<bool> QuillsetDriver::DynamicKeyBuilt(File& file, std::size_t key) {
+std::optional<bool> VxrDriver::DynamicKeyBuilt(File& file, std::size_t key) {
   const VxrFileState* s = file.DriverState<VxrFileState>();
   if (!s) return std::nullopt;
   const auto dynamic = s->dynamic.find(key - 1);
@@ -606,9 +606,5 @@ std::optional<bool> QuillsetDriver::DynamicKeyBuilt(File& file, std::size_t key)
   return dynamic->second.built;
 }
 
-QuillsetDriver& VxrDriver() {
-  static QuillsetDriver driver;
-  return driver;
-}
 
 }  // namespace zelvo

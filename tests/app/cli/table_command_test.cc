@@ -97,7 +97,7 @@ class TableCommandTest : public testing::Test {
 // restores it exactly.
 TEST_F(TableCommandTest, EveryTableDumpsBackWhatWasLoadedInEitherForm) {
   for (const TableDeclaration* table : Tables()) {
-    if (table->driver == Driver::DBase4) continue;
+    if (table->driver == Driver::Dbase) continue;
     SCOPED_TRACE(table->label);
     const std::string input = SampleLine(*table, 0) + SampleLine(*table, 1) + SampleLine(*table, 2);
     Load(*table, Options(1), input);

@@ -55,7 +55,7 @@ class ScriptedVxrDriver final : public FileDriver {
     if (auto scripted = script.find(op); scripted != script.end() && !scripted->second.empty()) {
       const ErrorCode code = scripted->second.front();
       scripted->second.pop_front();
-      if (code != ErrorCode::Ok || !VxrDriver().Implements(op)) return code;
+      if (code != ErrorCode::Ok || !real_.Implements(op)) return code;
     }
     switch (op) {
       case FileOperation::LOGOUT: deleted[&file].clear(); return ErrorCode::Ok;
@@ -69,8 +69,8 @@ class ScriptedVxrDriver final : public FileDriver {
         break;
       default: break;
     }
-    if (!VxrDriver().Implements(op)) return ErrorCode::Ok;  // WATCH
-    return VxrDriver().Perform(op, file, arguments, answer);
+    if (!real_.Implements(op)) return ErrorCode::Ok;  // WATCH
+    return real_.Perform(op, file, arguments, answer);
   }
   std::size_t Count(FileOperation op) const {
     std::size_t n = 0;
@@ -93,7 +93,7 @@ class ScriptedVxrDriver final : public FileDriver {
     for (auto image = found->second.rbegin(); image != found->second.rend(); ++image) {
       std::copy(image->begin(), image->end(), file.Record().Bytes().begin());
       OperationAnswer ignored;
-      if (const ErrorCode code = VxrDriver().Perform(FileOperation::ADD, file, {}, ignored); code != ErrorCode::Ok)
+      if (const ErrorCode code = real_.Perform(FileOperation::ADD, file, {}, ignored); code != ErrorCode::Ok)
         result = code;
     }
     file.Record() = caller;
@@ -101,8 +101,9 @@ class ScriptedVxrDriver final : public FileDriver {
     return result;
   }
 
-  std::vector<FileOperation> operations_ = [] {
-    std::vector<FileOperation> ops(VxrDriver().Operations().begin(), VxrDriver().Operations().end());
+  VxrDriver real_;  // what the script leaves to the indexed record file
+  std::vector<FileOperation> operations_ = [this] {
+    std::vector<FileOperation> ops(real_.Operations().begin(), real_.Operations().end());
     for (FileOperation op : {FileOperation::LOGOUT, FileOperation::COMMIT, FileOperation::ROLLBACK,
                              FileOperation::WATCH})
       ops.push_back(op);

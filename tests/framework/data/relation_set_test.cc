@@ -64,7 +64,7 @@ class RelationSetTest : public ::testing::Test {
 
   TemporaryFolder folder_;
   ScriptedVxrDriver driver_;
-  ScopedFileDriver registered_{Driver::Quillset, driver_};
+  ScopedFileDriver registered_{Driver::Vxr, driver_};
   RecordingBox box_;
   RecordingReporter reporter_{box_};
   TestTable orderTable_{folder_, "ORD", kOrderFields, kOrderKeys, reporter_};

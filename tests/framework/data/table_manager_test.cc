@@ -46,7 +46,7 @@ class TableManagerTest : public ::testing::Test {
 
   TemporaryFolder folder_;
   ScriptedVxrDriver driver_;
-  ScopedFileDriver registered_{Driver::Quillset, driver_};
+  ScopedFileDriver registered_{Driver::Vxr, driver_};
   RecordingBox box_;
   RecordingReporter reporter_{box_};
   std::string path_;
@@ -184,7 +184,7 @@ constexpr KeyDeclaration kTwoKeys[] = {
 TEST(DuplicateKeyMessage, NamesTheFirstDuplicatedKeyWhicheverRecordIsCurrent) {
   TemporaryFolder folder;
   ScriptedVxrDriver driver;
-  ScopedFileDriver registered(Driver::Quillset, driver);
+  ScopedFileDriver registered(Driver::Vxr, driver);
   RecordingBox box;
   RecordingReporter reporter{box};
   reporter.InitDefault();

@@ -572,7 +572,7 @@ TEST_F(AsciiDriverTest, TracedOperationsAppendOneLineEach) {
   FIELD(S, Short()) FIELD(R, Real())
 ZELVO_DECLARE_FIELDS(Keyed, KEY, TEST_KEYED_FIELDS);
 constexpr KeyDeclaration kKeys[] = {{"NUM_KEY", "BAS:num_key", kKeyPrimary, {{"NUM"}}}};
-constexpr FileDeclaration kDecl{.label = "BASA", .driver = Driver::Quillset,
+constexpr FileDeclaration kDecl{.label = "BASA", .driver = Driver::Vxr,
                                 .fields = kKeyedFields, .keys = kKeys};
 
 TEST(TraceLine, NamesTheKeyAndTheFileErrorAndPadsToEighteen) {
@@ -608,14 +608,14 @@ TEST(TraceSettings, ComeFromTheDriversSectionWithTheirDefaults) {
   TraceSettings s = ReadTraceSettings(none, ascii);
   EXPECT_FALSE(s.enabled);
   EXPECT_EQ(s.traceFile, "ASCII.LOG");
-  EXPECT_EQ(ReadTraceSettings(none, {.driver = Driver::Quillset}).traceFile, "QUILLSET.LOG");
-  EXPECT_EQ(ReadTraceSettings(none, {.driver = Driver::DBase4}).traceFile, "dBase4.LOG");
+  EXPECT_EQ(ReadTraceSettings(none, {.driver = Driver::Vxr}).traceFile, "QUILLSET.LOG");
+  EXPECT_EQ(ReadTraceSettings(none, {.driver = Driver::Dbase}).traceFile, "dBase4.LOG");
 
   const WindowsProfile on = WindowsProfile::Parse("[zrquillset]\nprofile=1\ndetails=1\n");
-  const FileDeclaration secret{.driver = Driver::Quillset, .attributes = kFileEncrypt};
+  const FileDeclaration secret{.driver = Driver::Vxr, .attributes = kFileEncrypt};
   EXPECT_TRUE(ReadTraceSettings(on, secret).enabled);
   EXPECT_FALSE(ReadTraceSettings(on, secret).details);
-  const FileDeclaration allowed{.driver = Driver::Quillset, .driverOptions = "/ALLOWDETAILS",
+  const FileDeclaration allowed{.driver = Driver::Vxr, .driverOptions = "/ALLOWDETAILS",
                                 .attributes = kFileEncrypt};
   EXPECT_TRUE(ReadTraceSettings(on, allowed).details);
   EXPECT_FALSE(ReadTraceSettings(on, ascii).enabled);

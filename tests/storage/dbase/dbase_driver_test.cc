@@ -66,7 +66,7 @@ class DbaseDriverTest : public ::testing::Test {
   }
 
   FileDeclaration Declare(std::span<const FieldDeclaration> fields, std::string_view options = {}) {
-    return {.label = "PENSTA", .driver = Driver::DBase4, .driverOptions = options, .name = path_,
+    return {.label = "PENSTA", .driver = Driver::Dbase, .driverOptions = options, .name = path_,
             .fields = fields};
   }
 
@@ -335,7 +335,7 @@ TEST_F(DbaseDriverTest, DamagedOrForeignFilesAnswerTheirCodesAndStayClosed) {
   fs::remove(path_);
   EXPECT_EQ(Open(file, kShared), ErrorCode::FileNotFound);
   const std::string missing = (dir_ / "missing" / "PENSTA.DBF").string();
-  const FileDeclaration elsewhere{.label = "PENSTA", .driver = Driver::DBase4, .name = missing,
+  const FileDeclaration elsewhere{.label = "PENSTA", .driver = Driver::Dbase, .name = missing,
                                   .fields = kPeriodFields};
   File lost(elsewhere);
   EXPECT_EQ(Open(lost, kShared), ErrorCode::PathNotFound);
@@ -448,7 +448,7 @@ TEST_F(DbaseDriverTest, HeldRecordsAndFileLocksExcludeOtherStations) {
 
 TEST_F(DbaseDriverTest, OemFilesHoldOemTextAndNamesGetTheirExtension) {
   const std::string bare = (dir_ / "OEMTAB").string();
-  const FileDeclaration oem{.label = "OEMTAB", .driver = Driver::DBase4, .name = bare,
+  const FileDeclaration oem{.label = "OEMTAB", .driver = Driver::Dbase, .name = bare,
                             .attributes = kFileCreate | kFileOem, .fields = kTinyFields};
   File file(oem);
   ASSERT_EQ(Do(file, Op::CREATE), ErrorCode::Ok);
@@ -537,7 +537,7 @@ TEST_F(DbaseDriverTest, AFailedWriteLeavesTheTableAsItWas) {
 }
 
 TEST_F(DbaseDriverTest, TheFixedPathsGoThroughTheirDriveFolder) {
-  const FileDeclaration fixed{.label = "PENSTA", .driver = Driver::DBase4,
+  const FileDeclaration fixed{.label = "PENSTA", .driver = Driver::Dbase,
                               .name = "C:\\INP_2004\\BASE2004\\PENSTA.DBF", .fields = kPeriodFields};
   File file(fixed);
   EXPECT_EQ(Open(file, kShared), ErrorCode::PathNotFound);  // no folder for C:
@@ -560,7 +560,7 @@ TEST_F(DbaseDriverTest, OperationsOutsideTheListAndKeyedOnesAreRefused) {
   ASSERT_EQ(Open(file, kShared), ErrorCode::Ok);
   EXPECT_EQ(Do(file, Op::LOGOUT), ErrorCode::UnsupportedFileDriverFunction);
   EXPECT_EQ(Do(file, Op::COMMIT), ErrorCode::UnsupportedFileDriverFunction);
-  EXPECT_EQ(DbaseDriver().Operations().size(), 64u);
+  EXPECT_EQ(FindFileDriver(Driver::Dbase)->Operations().size(), 64u);
   OperationArguments key;
   key.key = 1;
   EXPECT_EQ(Do(file, Op::BUILDdyn, key), ErrorCode::InvalidRecordDeclaration);  // no index tag

@@ -109,7 +109,7 @@ class VxrCheckTest : public testing::Test {
     fs::create_directories(dir_);
     const std::string name = (dir_ / "SOUND").string();
     const FileDeclaration decl{.label = "CHK",
-                               .driver = Driver::Quillset,
+                               .driver = Driver::Vxr,
                                .name = name,
                                .attributes = kFileCreate,
                                .fields = kCheckedFields,

@@ -61,7 +61,7 @@ class VxrDriverTest : public testing::Test {
   FileDeclaration Declare(std::span<const FieldDeclaration> fields, std::span<const KeyDeclaration> keys,
                           std::uint8_t attributes = kFileCreate, std::string_view suffix = {}) {
     names_.push_back(name_ + std::string(suffix));
-    return {.label = "PER", .driver = Driver::Quillset, .name = names_.back(), .attributes = attributes,
+    return {.label = "PER", .driver = Driver::Vxr, .name = names_.back(), .attributes = attributes,
             .fields = fields, .keys = keys};
   }
   FileDeclaration Person(std::uint8_t attributes = kFileCreate, std::string_view suffix = {}) {
@@ -968,7 +968,7 @@ TEST(VxrOpenFiles, ARelativeNameIsTheFileOfTheWorkingDirectory) {
   fs::create_directories(root / "a");
   fs::create_directories(root / "b");
   const fs::path before = fs::current_path();
-  constexpr FileDeclaration kDeclared{.label = "PER", .driver = Driver::Quillset, .name = "PER",
+  constexpr FileDeclaration kDeclared{.label = "PER", .driver = Driver::Vxr, .name = "PER",
                                       .attributes = kFileCreate, .fields = kPersonFields,
                                       .keys = kPersonKeys};
   OperationArguments open;

@@ -58,7 +58,7 @@ class StationTest : public testing::Test {
   // A FILE keeps its declaration: the fixture keeps them all.
   const FileDeclaration& Table(const std::string& file = "NBASA", bool other = false) {
     names_.push_back((other ? (dir_ / "station2" / file) : (dir_ / file)).string());
-    declarations_.push_back({.label = "STA", .driver = Driver::Quillset, .name = names_.back(),
+    declarations_.push_back({.label = "STA", .driver = Driver::Vxr, .name = names_.back(),
                              .attributes = kFileCreate, .fields = kStationFields, .keys = kStationKeys});
     return declarations_.back();
   }
