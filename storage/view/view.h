@@ -8,8 +8,8 @@
 // made at the first statement and kept until CLOSE: the filter (text and
 // compiled), the order (text and components; setting it makes the order
 // "given"), the plan, the pending positioning, the captured order values, the
-// direction of the last read, the watch flag and the trace settings (profile
-// section "ZRVIEW": Profile, TraceFile "VIEW.LOG", TraceIntoFiles, Details).
+// watch flag and the trace settings (profile section "ZRVIEW": Profile,
+// TraceFile "VIEW.LOG", TraceIntoFiles).
 // The declaration's filter and order are installed when the state is made; a
 // declared order counts as given.
 //
@@ -64,6 +64,11 @@
 //
 // Every statement answers a runtime error code and leaves it in the runtime
 // error state. Used only by the run token's holder.
+//
+// Inside (storage/view/internal): view_state.h the per-thread state and one
+// function per statement (view_reading.cc, view_properties.cc); view_plan.h
+// the plan (view_plan.cc, its joins in view_plan_joins.cc); view_order.h the
+// order texts and the key choice.
 #pragma once
 
 #include <cstdint>
@@ -78,6 +83,8 @@
 #include "storage/view/view_declaration.h"
 
 namespace zelvo {
+
+class ViewState;  // storage/view/internal/view_state.h
 
 class View {
  public:
@@ -95,16 +102,14 @@ class View {
   ErrorCode SetFilter(std::string_view text);
   ErrorCode SetOrder(std::string_view text);
 
-  struct State;  // per thread, in view.cc
-  class Plan;
 
  private:
-  State& CurrentState();
-  ErrorCode Dispatch(State& s, FileOperation op, const OperationArguments& arguments, OperationAnswer& answer);
+  ViewState& CurrentState();
+  ErrorCode Dispatch(ViewState& s, FileOperation op, const OperationArguments& arguments, OperationAnswer& answer);
 
   ViewDeclaration declaration_;
   std::vector<ViewFile> files_;  // the primary, then the joins' FILEs in declaration order
-  std::map<int, std::unique_ptr<State>> states_;
+  std::map<int, std::unique_ptr<ViewState>> states_;  // per thread
   std::string traceDeclaration_;  // DescribeView, for the drivers' trace
   bool traceDeclarationWritten_ = false;
 };
