@@ -2,10 +2,10 @@
 
 #include <chrono>
 #include <cstdio>
-#include <thread>
 
 #include "storage/driver_result.h"
 #include "storage/error_state.h"
+#include "storage/retry_wait.h"
 #include "storage/trace_log.h"
 
 namespace zelvo {
@@ -20,18 +20,18 @@ bool TakesSavedPosition(Op op) {
 
 bool IsBlank(const std::string& text) { return text.find_first_not_of(' ') == std::string::npos; }
 
-// One driver call, with the runtime's repetition of a refused whole-file lock.
+// One driver call, with the runtime's repetition of a refused whole-file
+// lock: LOCKfile until it is granted, LOCKfilesec for its seconds.
 ErrorCode CallDriver(FileDriver& driver, Op op, File& file, const OperationArguments& arguments,
                      OperationAnswer& answer) {
-  constexpr auto kPause = std::chrono::milliseconds(50);
-  const auto deadline = SteadyClock::now() + std::chrono::seconds(std::max(0, arguments.seconds));
-  for (;;) {
-    const ErrorCode code = driver.Perform(op, file, arguments, answer);
-    const bool retry = code == ErrorCode::FileIsAlreadyLocked &&
-                       (op == Op::LOCKfile || (op == Op::LOCKfilesec && SteadyClock::now() < deadline));
-    if (!retry) return code;
-    std::this_thread::sleep_for(kPause);
-  }
+  const bool locking = op == Op::LOCKfile || op == Op::LOCKfilesec;
+  const WaitLimit limit = op == Op::LOCKfile ? kNoWaitLimit : WaitLimit(std::chrono::seconds(arguments.seconds));
+  ErrorCode code = ErrorCode::Ok;
+  (void)RetryUntil(limit, std::chrono::milliseconds(50), [&] {
+    code = driver.Perform(op, file, arguments, answer);
+    return !locking || code != ErrorCode::FileIsAlreadyLocked;
+  });
+  return code;
 }
 
 void Trace(File& file, Op op, std::size_t key, const ErrorState& state, long hundredths) {

@@ -1,10 +1,9 @@
 // The dBase driver's reading and positioning: records in physical order, a
 // record marked deleted passed over unless IGNORESTATUS is on.
 #include <algorithm>
-#include <chrono>
-#include <thread>
 
 #include "storage/dbase/internal/dbase_file_state.h"
+#include "storage/retry_wait.h"
 
 namespace zelvo::dbase {
 namespace {
@@ -45,17 +44,13 @@ int Hold(DbaseFileState& s, std::uint32_t number) {
     s.held = number;
     return 0;
   }
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(s.holdSeconds);
-  for (;;) {
-    const int code = s.table->Locks().Take(s.table->Os(), DbaseRecordLock(number));
-    if (code == 0) {
-      s.held = number;
-      return 0;
-    }
-    if (code != kDbaseLockRefused || std::chrono::steady_clock::now() >= deadline)
-      return code == kDbaseLockRefused ? Code(ErrorCode::RecordIsAlreadyHeld) : code;
-    std::this_thread::sleep_for(std::chrono::milliseconds(50));
-  }
+  int code = 0;
+  (void)RetryUntil(std::chrono::seconds(s.holdSeconds), std::chrono::milliseconds(50), [&] {
+    code = s.table->Locks().Take(s.table->Os(), DbaseRecordLock(number));
+    return code != kDbaseLockRefused;
+  });
+  if (code == 0) s.held = number;
+  return code == kDbaseLockRefused ? Code(ErrorCode::RecordIsAlreadyHeld) : code;
 }
 
 int ReadAt(File& file, DbaseFileState& s, std::uint32_t number, int outOfRange) {

@@ -5,7 +5,6 @@
 #include <charconv>
 #include <chrono>
 #include <filesystem>
-#include <thread>
 #include <map>
 #include <memory>
 #include <vector>
@@ -13,6 +12,7 @@
 #include "storage/driver_options.h"
 #include "storage/file_copy.h"
 #include "storage/file_sharing.h"
+#include "storage/retry_wait.h"
 #include "storage/vxr/internal/vxr_corruption.h"
 #include "storage/vxr/internal/vxr_definition.h"
 #include "storage/vxr/vxr_file_name.h"
@@ -577,25 +577,25 @@ ErrorCode VxrDriver::Perform(FileOperation op, File& file, const OperationArgume
   // The station's lock is given up between the tries, so that the station
   // holding the record can write meanwhile.
   const bool holding = (file.State() & kHoldArmed) != 0 && ReadsRecord(op);
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(std::max(0, s.holdSeconds));
+  const WaitLimit limit = s.holdSeconds == 0 ? kNoWaitLimit : WaitLimit(std::chrono::seconds(s.holdSeconds));
   // A transaction's start waits for the write lock only for its seconds.
   if (op == Op::LOGOUT && !open.inTransaction && open.store->Writable()) {
     if (const ErrorCode entered = open.station->EnterWriting(arguments.seconds); Failed(entered)) return entered;
   }
-  for (;;) {
+  ErrorCode code = ErrorCode::Ok;
+  (void)RetryUntil(limit, std::chrono::milliseconds(10), [&] {
     if (const VxrStatus begun = BeginOperation(open, Writes(op)); !begun.Ok()) {
       EndOperation(open);
-      return Answer(begun, answer);
+      code = Answer(begun, answer);
+      return true;
     }
-    const ErrorCode code = PerformOnOpenFile(op, file, s, arguments, answer);
-    if (file.DriverState<VxrFileState>() == nullptr) return code;  // closed by a cancelled build
+    code = PerformOnOpenFile(op, file, s, arguments, answer);
+    if (file.DriverState<VxrFileState>() == nullptr) return true;  // closed by a cancelled build
     open.store->Trim();
     EndOperation(open);
-    const bool again = holding && code == ErrorCode::RecordIsAlreadyHeld &&
-                       (s.holdSeconds == 0 || std::chrono::steady_clock::now() < deadline);
-    if (!again) return code;
-    std::this_thread::sleep_for(std::chrono::milliseconds(10));
-  }
+    return !holding || code != ErrorCode::RecordIsAlreadyHeld;
+  });
+  return code;
 }
 
 std::optional<bool> VxrDriver::DynamicKeyBuilt(File& file, std::size_t key) {

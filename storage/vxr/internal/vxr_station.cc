@@ -1,8 +1,8 @@
 #include "storage/vxr/internal/vxr_station.h"
 
 #include <chrono>
-#include <thread>
 
+#include "storage/retry_wait.h"
 #include "storage/vxr/internal/vxr_locks.h"
 
 namespace zelvo {
@@ -47,15 +47,10 @@ ErrorCode VxrStation::EnterWriting(int seconds) {
     (void)file_.Unlock(VxrReaderSlot(slot_));
     slotHeld_ = false;
   }
-  const auto deadline = std::chrono::steady_clock::now() + std::chrono::seconds(seconds);
-  for (;;) {
-    if (!Failed(file_.Lock(VxrWriteLock(), LockKind::Exclusive, LockWait::Try))) {
-      writeHeld_ = true;
-      return ErrorCode::Ok;
-    }
-    if (std::chrono::steady_clock::now() >= deadline) return ErrorCode::FileIsAlreadyLocked;
-    std::this_thread::sleep_for(std::chrono::milliseconds(10));
-  }
+  writeHeld_ = RetryUntil(std::chrono::seconds(seconds), std::chrono::milliseconds(10), [&] {
+    return !Failed(file_.Lock(VxrWriteLock(), LockKind::Exclusive, LockWait::Try));
+  });
+  return writeHeld_ ? ErrorCode::Ok : ErrorCode::FileIsAlreadyLocked;
 }
 
 void VxrStation::Leave(bool keepWriteLock) {

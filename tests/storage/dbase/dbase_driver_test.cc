@@ -17,6 +17,7 @@
 #include "storage/testing/faulty_file_system.h"
 #include "storage/file_operations.h"
 #include "storage/trace_log.h"
+#include "tests/testing/manual_wait_clock.h"
 
 namespace zelvo {
 namespace {
@@ -431,6 +432,30 @@ TEST_F(DbaseDriverTest, HeldRecordsAndFileLocksExcludeOtherStations) {
   ASSERT_EQ(Do(b, Op::NEXT), ErrorCode::Ok);
   ASSERT_EQ(PER.TIP.Set(b.Record(), "B"), StoreResult::Ok);
   EXPECT_EQ(Do(b, Op::PUT), ErrorCode::Ok);
+
+  {
+    // HOLDfilesec tries again for its seconds; the holder letting go ends the wait.
+    testing_support::ManualWaitClock clock;
+    ASSERT_EQ(Do(a, Op::HOLDfile), ErrorCode::Ok);
+    ASSERT_EQ(Do(a, Op::SETfile), ErrorCode::Ok);
+    ASSERT_EQ(Do(a, Op::NEXT), ErrorCode::Ok);
+    OperationArguments twoSeconds;
+    twoSeconds.seconds = 2;
+    ASSERT_EQ(Do(b, Op::SETfile), ErrorCode::Ok);
+    ASSERT_EQ(Do(b, Op::HOLDfilesec, twoSeconds), ErrorCode::Ok);
+    EXPECT_EQ(Do(b, Op::NEXT), ErrorCode::RecordIsAlreadyHeld);
+    EXPECT_EQ(clock.Waited(), std::chrono::seconds(2));
+    clock.onPause = [&](int pauses) {
+      if (pauses == 40 + 5) {
+        EXPECT_EQ(Do(a, Op::RELEASE), ErrorCode::Ok);
+      }
+    };
+    ASSERT_EQ(Do(b, Op::SETfile), ErrorCode::Ok);
+    ASSERT_EQ(Do(b, Op::HOLDfilesec, twoSeconds), ErrorCode::Ok);
+    EXPECT_EQ(Do(b, Op::NEXT), ErrorCode::Ok);
+    EXPECT_EQ(clock.Pauses(), 40 + 5);  // 40 for the first read
+    ASSERT_EQ(Do(b, Op::RELEASE), ErrorCode::Ok);
+  }
 
   ASSERT_EQ(Do(a, Op::LOCKfile), ErrorCode::Ok);
   OperationArguments once;

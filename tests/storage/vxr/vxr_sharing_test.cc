@@ -8,6 +8,7 @@
 #include "storage/testing/faulty_file_system.h"
 #include "storage/vxr/internal/vxr_header.h"
 #include "tests/storage/vxr/vxr_station_fixture.h"
+#include "tests/testing/manual_wait_clock.h"
 
 namespace zelvo::testing_vxr {
 namespace {
@@ -58,12 +59,12 @@ TEST_F(VxrSharingTest, AHeldRecordIsRefusedToOthersUntilReleased) {
   ASSERT_EQ(Do(a, Op::HOLDfile), ErrorCode::Ok);
   ASSERT_EQ(Get(a, 1), ErrorCode::Ok);
 
-  const auto started = std::chrono::steady_clock::now();
-  ASSERT_EQ(Seconds(b, Op::HOLDfilesec, 1), ErrorCode::Ok);
-  EXPECT_EQ(Get(b, 1), ErrorCode::RecordIsAlreadyHeld);
-  const auto waited = std::chrono::steady_clock::now() - started;
-  EXPECT_GE(waited, std::chrono::milliseconds(900));
-  EXPECT_LT(waited, std::chrono::seconds(5));
+  {
+    testing_support::ManualWaitClock clock;
+    ASSERT_EQ(Seconds(b, Op::HOLDfilesec, 1), ErrorCode::Ok);
+    EXPECT_EQ(Get(b, 1), ErrorCode::RecordIsAlreadyHeld);
+    EXPECT_EQ(clock.Waited(), std::chrono::seconds(1));  // the read tried again for its second
+  }
 
   ASSERT_EQ(Do(a, Op::RELEASE), ErrorCode::Ok);
   EXPECT_EQ(Get(b, 1), ErrorCode::Ok);  // the hold still armed takes it now
@@ -106,6 +107,28 @@ TEST_F(VxrSharingTest, AHeldRecordIsRefusedToOthersUntilReleased) {
   ASSERT_EQ(Do(a, Op::CLOSE), ErrorCode::Ok);
   ASSERT_EQ(Do(b, Op::CLOSE), ErrorCode::Ok);
   EXPECT_EQ(Reopened(), (Content{{1, "IVANOV3"}, {2, "PETROV4"}}));
+}
+
+TEST_F(VxrSharingTest, AHoldWithoutSecondsWaitsUntilTheHolderLetsGo) {
+  Create("NBASA", {{1, "IVANOV"}});
+  File a(Table()), b(Table("NBASA", true));
+  ASSERT_EQ(Open(a), ErrorCode::Ok);
+  ASSERT_EQ(Open(b), ErrorCode::Ok);
+  ASSERT_EQ(Do(a, Op::HOLDfile), ErrorCode::Ok);
+  ASSERT_EQ(Get(a, 1), ErrorCode::Ok);
+  testing_support::ManualWaitClock clock;
+  clock.onPause = [&](int pauses) {
+    if (pauses == 250) {
+      EXPECT_EQ(Do(a, Op::RELEASE), ErrorCode::Ok);
+    }
+  };
+  ASSERT_EQ(Do(b, Op::HOLDfile), ErrorCode::Ok);
+  EXPECT_EQ(Get(b, 1), ErrorCode::Ok);
+  EXPECT_EQ(clock.Pauses(), 250);  // long past any second, and not one try after the release
+  Set(a, 1, "IVANOVA");
+  EXPECT_EQ(Do(a, Op::PUT), ErrorCode::AccessDenied);  // now B holds it
+  ASSERT_EQ(Do(a, Op::CLOSE), ErrorCode::Ok);
+  ASSERT_EQ(Do(b, Op::CLOSE), ErrorCode::Ok);
 }
 
 TEST_F(VxrSharingTest, ASecondOpenAndCloseInOneProcessKeepsTheFirstOpensLocks) {
@@ -213,7 +236,11 @@ TEST_F(VxrSharingTest, TransactionsCommitAndRollBackOverSeveralFiles) {
   // A transaction's start waits for another station's only for its seconds,
   // so two stations joining two files in opposite orders never wait for ever.
   ASSERT_EQ(Do(pay, Op::LOGOUT), ErrorCode::Ok);
-  EXPECT_EQ(Seconds(other, Op::LOGOUT, 1), ErrorCode::FileIsAlreadyLocked);
+  {
+    testing_support::ManualWaitClock clock;
+    EXPECT_EQ(Seconds(other, Op::LOGOUT, 1), ErrorCode::FileIsAlreadyLocked);
+    EXPECT_EQ(clock.Waited(), std::chrono::seconds(1));
+  }
   ASSERT_EQ(Do(pay, Op::ROLLBACK), ErrorCode::Ok);
   ASSERT_EQ(Seconds(other, Op::LOGOUT, 1), ErrorCode::Ok);
   ASSERT_EQ(Do(other, Op::COMMIT), ErrorCode::Ok);
