@@ -2,14 +2,11 @@
 
 #include <cerrno>
 #include <cstring>
-#include <filesystem>
 #include <fstream>
 #include <iostream>
 #include <iterator>
 #include <optional>
 #include <sstream>
-
-#include <unistd.h>
 
 #include "app/cli/bound_values.h"
 #include "app/cli/csv_text.h"
@@ -25,6 +22,7 @@
 #include "storage/error_state.h"
 #include "storage/file.h"
 #include "storage/file_operations.h"
+#include "storage/os_file.h"
 #include "storage/view/view.h"
 #include "storage/vxr/vxr_file_name.h"
 
@@ -418,27 +416,24 @@ class ManagedLoad {
 
 // Two loads into a missing indexed record file at once must not both create
 // it: the second CREATE would remove the table the first has begun to fill.
-// The file is made under a name of this process's own and linked into place,
-// which only one of them can do; the other finds the file there. Null when
-// the file is there now, else what went wrong.
+// The file is made once (storage/os_file.h); a file naming a table inside
+// another file ("\\!") is left to its manager. Null when the file is there
+// now, else what went wrong.
 std::optional<std::string> CreateMissingFile(const TableDeclaration& table, const TableOptions& options) {
   if (table.driver != Driver::Vxr || !table.create) return std::nullopt;
   const std::string name = TablePath(table, options);
-  const VxrName split = SplitVxrName(name);
-  if (name.find("\\!") != std::string::npos || std::filesystem::exists(split.path)) return std::nullopt;
-  const std::string made = split.path + ".new" + std::to_string(::getpid());
-  const FileDeclaration declaration{.label = table.label, .driver = table.driver, .name = made,
-                                    .attributes = kFileCreate, .fields = table.fields, .keys = table.keys};
-  File file(declaration);
-  if (const ErrorCode code = PerformFileOperation(file, FileOperation::CREATE); Failed(code)) {
-    std::filesystem::remove(made);
-    return "cannot create " + split.path + ": " + FailureText(code);
-  }
-  if (file.IsOpen()) (void)PerformFileOperation(file, FileOperation::CLOSE);
-  const bool linked = ::link(made.c_str(), split.path.c_str()) == 0;
-  const int why = errno;
-  std::filesystem::remove(made);
-  if (!linked && why != EEXIST) return "cannot create " + split.path + ": " + std::strerror(why);
+  if (name.find("\\!") != std::string::npos) return std::nullopt;
+  const std::string path = SplitVxrName(name).path;
+  const ErrorCode code = MakeFileOnce(path, [&](const std::string& draft) {
+    const FileDeclaration declaration{.label = table.label, .driver = table.driver, .name = draft,
+                                      .attributes = kFileCreate, .fields = table.fields, .keys = table.keys};
+    File file(declaration);
+    const ErrorCode created = PerformFileOperation(file, FileOperation::CREATE);
+    // A draft whose last write failed is not linked into place.
+    const ErrorCode closed = file.IsOpen() ? PerformFileOperation(file, FileOperation::CLOSE) : ErrorCode::Ok;
+    return Failed(created) ? created : closed;
+  });
+  if (Failed(code)) return "cannot create " + path + ": " + FailureText(code);
   return std::nullopt;
 }
 

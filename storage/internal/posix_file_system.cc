@@ -162,9 +162,11 @@ class RealFileSystem final : public FileSystem {
   ErrorCode Rename(const std::string& from, const std::string& to) override {
     return std::rename(from.c_str(), to.c_str()) == 0 ? ErrorCode::Ok : LastError();
   }
-};
 
-FileSystem* g_fileSystem = nullptr;
+  ErrorCode Link(const std::string& existing, const std::string& name) override {
+    return ::link(existing.c_str(), name.c_str()) == 0 ? ErrorCode::Ok : LastError();
+  }
+};
 
 }  // namespace
 
@@ -172,8 +174,5 @@ FileSystem& PosixFileSystem() {
   static RealFileSystem real;
   return real;
 }
-
-FileSystem& CurrentFileSystem() { return g_fileSystem ? *g_fileSystem : PosixFileSystem(); }
-void SetFileSystem(FileSystem* fileSystem) { g_fileSystem = fileSystem; }
 
 }  // namespace zelvo

@@ -1,10 +1,10 @@
 // FaultyFileSystem: a FileSystem that passes every call to another one (the
 // real one by default) and fails the calls a test plans: the n-th write
 // (counted over every file opened through it, from 1), optionally after
-// letting part of its bytes reach the file, the n-th read, every sync, or the
-// next open. It serves the tests that check a failed write never leaves a
-// file worse than the last good state, repeating an operation with the fault
-// at every write in turn.
+// letting part of its bytes reach the file, the n-th read, every sync, the
+// next open, or every link. It serves the tests that check a failed write
+// never leaves a file worse than the last good state, repeating an operation
+// with the fault at every write in turn.
 //
 // Example:
 //     FaultyFileSystem faulty;
@@ -44,6 +44,8 @@ struct FaultPlan {
   std::uint64_t stopAfterWrites = 0;  // writes past this many, and syncs after, fail; 0 none
   bool failOpen = false;
   int openErrno = EACCES;
+  bool failLink = false;
+  int linkErrno = EACCES;
 };
 
 class FaultyFileSystem final : public FileSystem {
@@ -62,6 +64,9 @@ class FaultyFileSystem final : public FileSystem {
   ErrorCode Remove(const std::string& path) override { return inner_.Remove(path); }
   ErrorCode Rename(const std::string& from, const std::string& to) override {
     return inner_.Rename(from, to);
+  }
+  ErrorCode Link(const std::string& existing, const std::string& name) override {
+    return plan.failLink ? FromSystemError(plan.linkErrno) : inner_.Link(existing, name);
   }
 
  private:

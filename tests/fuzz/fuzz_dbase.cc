@@ -30,6 +30,7 @@ class InputFileSystem final : public zelvo::FileSystem {
   }
   zelvo::ErrorCode Remove(const std::string&) override { return zelvo::ErrorCode::Ok; }
   zelvo::ErrorCode Rename(const std::string&, const std::string&) override { return zelvo::ErrorCode::Ok; }
+  zelvo::ErrorCode Link(const std::string&, const std::string&) override { return zelvo::ErrorCode::Ok; }
 };
 
 }  // namespace

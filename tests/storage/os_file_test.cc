@@ -99,5 +99,53 @@ TEST_F(OsFileTest, FaultyFileSystemFailsThePlannedCallsOnly) {
   EXPECT_EQ(Number(faulty.Open(path_, {}).code), 305);
 }
 
+// A file made once is there whole or not at all: a write or the link failing
+// leaves neither the file nor its draft; a file another process made meanwhile
+// counts as made, and is left as that process made it.
+TEST_F(OsFileTest, AFileMadeOnceIsThereWholeOrNotAtAll) {
+  FaultyFileSystem faulty;
+  SetFileSystem(&faulty);
+  auto writeThree = [](const std::string& draft) {
+    OpenResult opened = CurrentFileSystem().Open(draft, {.read = true, .write = true, .create = true});
+    if (Failed(opened.code)) return opened.code;
+    for (std::uint8_t i = 0; i < 3; ++i)
+      if (const ErrorCode code = opened.file->WriteAt(i, Bytes{static_cast<std::uint8_t>('a' + i)}); Failed(code))
+        return code;
+    return opened.file->Close();
+  };
+  auto left = [&] {
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(dir_)) names.push_back(entry.path().filename().string());
+    return names;
+  };
+  for (std::uint64_t n = 1; n <= 3; ++n) {
+    faulty.plan = {};
+    faulty.plan.failWrite = faulty.WritesSeen() + n;
+    EXPECT_EQ(Number(MakeFileOnce(path_, writeThree)), 339) << n;
+    EXPECT_TRUE(left().empty()) << n;
+  }
+  faulty.plan = {};
+  faulty.plan.failLink = true;
+  EXPECT_EQ(Number(MakeFileOnce(path_, writeThree)), 305);
+  EXPECT_TRUE(left().empty());
+
+  faulty.plan = {};
+  ASSERT_EQ(MakeFileOnce(path_, writeThree), ErrorCode::Ok);
+  EXPECT_EQ(left(), std::vector<std::string>{"data.bin"});
+  EXPECT_EQ(fs::file_size(path_), 3u);
+  bool called = false;
+  EXPECT_EQ(MakeFileOnce(path_, [&](const std::string&) { return called = true, ErrorCode::Ok; }), ErrorCode::Ok);
+  EXPECT_FALSE(called);  // there already
+
+  const std::string other = (dir_ / "other.bin").string();
+  EXPECT_EQ(MakeFileOnce(other, [&](const std::string& draft) {
+              (void)writeThree(other);  // another process is quicker
+              return writeThree(draft);
+            }),
+            ErrorCode::Ok);
+  EXPECT_EQ(left().size(), 2u);
+  SetFileSystem(nullptr);
+}
+
 }  // namespace
 }  // namespace zelvo

@@ -152,7 +152,7 @@ int ByName(Op op, File& file, const OperationArguments& arguments) {
   }
   FileSystem& fs = CurrentFileSystem();
   const std::string memo = DbaseCompanionName(*path, ".DBT");
-  const bool hasMemo = DbaseFileExists(memo);
+  const bool hasMemo = FileExists(memo);
   ErrorCode code = ErrorCode::Ok;
   switch (op) {
     case Op::REMOVE:

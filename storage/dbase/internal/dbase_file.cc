@@ -26,18 +26,11 @@ std::string DbaseCompanionName(const std::string& table, std::string_view extens
   return stem + std::string(extension);
 }
 
-bool DbaseFileExists(const std::string& path) {
-  OpenResult opened = CurrentFileSystem().Open(path, {.read = true});
-  if (Failed(opened.code)) return opened.code != FromSystemError(ENOENT);
-  (void)opened.file->Close();
-  return true;
-}
-
 std::string DbaseTemporaryName(const std::string& table) {
   const std::string folder = table.substr(0, LastPartStart(table));
   for (int n = 0; n < 1000; ++n) {
     const std::string name = folder + std::to_string(n) + ".DBF";
-    if (!DbaseFileExists(name)) return name;
+    if (!FileExists(name)) return name;
   }
   return {};
 }

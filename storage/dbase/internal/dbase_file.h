@@ -31,7 +31,4 @@ std::string DbaseTemporaryName(const std::string& table);
 [[nodiscard]] int CreateDbaseFile(const std::string& path, std::vector<DbaseColumn> columns,
                                   std::uint8_t productionIndex);
 
-// Whether a file of that name is present.
-bool DbaseFileExists(const std::string& path);
-
 }  // namespace zelvo

@@ -16,6 +16,8 @@
 #include "app/cli/record_json.h"
 #include "core/dictionary.h"
 #include "storage/drive_folders.h"
+#include "storage/testing/faulty_file_system.h"
+#include "storage/vxr/vxr_check.h"
 
 namespace zelvo {
 namespace {
@@ -256,6 +258,33 @@ TEST_F(TableCommandTest, ThePensionFundTablesLiveInTheirDriveFolder) {
   const TableOutcome tooLarge = LoadTable(kPenstaTable, elsewhere, R"({"KOEF": 10})" "\n");
   ASSERT_EQ(tooLarge.errors.size(), 2u);
   EXPECT_EQ(tooLarge.errors[0], "line 1: File System Error: bad data");
+}
+
+// A missing file whose making fails at any write is not made: the load says
+// so and writes nothing, and no half-made file or draft is left.
+TEST_F(TableCommandTest, AMissingFileThatCannotBeMadeWholeIsNotMade) {
+  FaultyFileSystem faulty;
+  SetFileSystem(&faulty);
+  const std::filesystem::path file = std::filesystem::path(Dir(1)) / "NBASA.VXR";
+  std::uint64_t n = 1;
+  for (; n < 100; ++n) {
+    faulty.plan = {};
+    faulty.plan.failWrite = faulty.WritesSeen() + n;
+    const TableOutcome outcome = LoadTable(kNbasaTable, Options(1), SampleLine(kNbasaTable, 0));
+    if (std::filesystem::exists(file)) {  // made: the fault came later, or not at all
+      faulty.plan = {};
+      EXPECT_TRUE(CheckVxrPath(file.string()).Sound()) << n;
+      EXPECT_EQ(Dump(kNbasaTable, Options(1)), outcome.ok() ? SampleLine(kNbasaTable, 0) : "") << n;
+      break;
+    }
+    ASSERT_FALSE(outcome.ok()) << n;
+    EXPECT_TRUE(outcome.errors.front().starts_with("cannot create ")) << n << ": " << outcome.errors.front();
+    EXPECT_TRUE(std::filesystem::is_empty(Dir(1))) << n;
+  }
+  SetFileSystem(nullptr);
+  EXPECT_GT(n, 2u);  // making the file writes more than once
+  EXPECT_LT(n, 100u);
+  EXPECT_EQ(std::distance(std::filesystem::directory_iterator(Dir(1)), {}), 1);
 }
 
 // Two processes loading into one file at once both succeed, every record of
