@@ -30,7 +30,7 @@ class DictionarySetupTest : public ::testing::Test {
  protected:
   void SetUp() override {
     previous_ = std::filesystem::current_path();
-    std::filesystem::current_path(folder_.path);
+    std::filesystem::current_path(folder_.Path());
     reporter_.InitDefault();
     InitDictionary(reporter_);
   }
@@ -256,7 +256,7 @@ TEST_F(DictionarySetupTest, EveryPayrollFileIsCreatedOnFirstUse) {
   }
   EXPECT_EQ(payrollTables, 17u);
   std::size_t files = 0;
-  for (const auto& entry : std::filesystem::directory_iterator(folder_.path))
+  for (const auto& entry : std::filesystem::directory_iterator(folder_.Path()))
     files += entry.path().extension() == ".VXR" ? 1 : 0;
   EXPECT_EQ(files, 17u);
   EXPECT_TRUE(box_.shown.empty());

@@ -6,6 +6,8 @@
 #include <vector>
 
 #include "storage/testing/faulty_file_system.h"
+#include "tests/testing/scoped_file_system.h"
+#include "tests/testing/temporary_folder.h"
 
 namespace zelvo {
 namespace {
@@ -15,23 +17,15 @@ using Bytes = std::vector<std::uint8_t>;
 
 class OsFileTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    dir_ = fs::path(::testing::TempDir()) /
-           ("osfile_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-    fs::remove_all(dir_);
-    fs::create_directories(dir_);
-    path_ = (dir_ / "data.bin").string();
-  }
-  void TearDown() override { fs::remove_all(dir_); }
-
   std::unique_ptr<OsFile> Make(FileSystem& system) {
     OpenResult opened = system.Open(path_, {.read = true, .write = true, .create = true});
     EXPECT_EQ(opened.code, ErrorCode::Ok);
     return std::move(opened.file);
   }
 
-  fs::path dir_;
-  std::string path_;
+  testing_support::TemporaryFolder folder_;
+  const fs::path& dir_ = folder_.Path();
+  const std::string path_ = folder_.File("data.bin");
 };
 
 TEST_F(OsFileTest, ReadsAndWritesAtOffsetsAndReportsTheEnd) {
@@ -104,7 +98,7 @@ TEST_F(OsFileTest, FaultyFileSystemFailsThePlannedCallsOnly) {
 // counts as made, and is left as that process made it.
 TEST_F(OsFileTest, AFileMadeOnceIsThereWholeOrNotAtAll) {
   FaultyFileSystem faulty;
-  SetFileSystem(&faulty);
+  testing_support::ScopedFileSystem use(faulty);
   auto writeThree = [](const std::string& draft) {
     OpenResult opened = CurrentFileSystem().Open(draft, {.read = true, .write = true, .create = true});
     if (Failed(opened.code)) return opened.code;
@@ -144,7 +138,6 @@ TEST_F(OsFileTest, AFileMadeOnceIsThereWholeOrNotAtAll) {
             }),
             ErrorCode::Ok);
   EXPECT_EQ(left().size(), 2u);
-  SetFileSystem(nullptr);
 }
 
 }  // namespace

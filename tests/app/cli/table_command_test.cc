@@ -18,6 +18,8 @@
 #include "storage/drive_folders.h"
 #include "storage/testing/faulty_file_system.h"
 #include "storage/vxr/vxr_check.h"
+#include "tests/testing/scoped_file_system.h"
+#include "tests/testing/temporary_folder.h"
 
 namespace zelvo {
 namespace {
@@ -66,13 +68,9 @@ std::string SampleLine(const TableDeclaration& table, int k) {
 class TableCommandTest : public testing::Test {
  protected:
   void SetUp() override {
-    dir_ = fs::path(testing::TempDir()) /
-           ("table_command_" + std::string(testing::UnitTest::GetInstance()->current_test_info()->name()));
-    fs::remove_all(dir_);
     fs::create_directories(Dir(1));
     fs::create_directories(Dir(2));
   }
-  void TearDown() override { fs::remove_all(dir_); }
 
   std::string Dir(int n) const { return (dir_ / std::to_string(n)).string(); }
   // The driver's own path: these cases are about the forms and the files.
@@ -91,7 +89,8 @@ class TableCommandTest : public testing::Test {
     EXPECT_TRUE(outcome.ok()) << table.label << ": " << (outcome.ok() ? "" : outcome.errors.front());
   }
 
-  fs::path dir_;
+  testing_support::TemporaryFolder folder_;
+  const fs::path& dir_ = folder_.Path();
 };
 
 // Every table the program keeps in its own files: loaded from JSON lines it
@@ -264,24 +263,25 @@ TEST_F(TableCommandTest, ThePensionFundTablesLiveInTheirDriveFolder) {
 // so and writes nothing, and no half-made file or draft is left.
 TEST_F(TableCommandTest, AMissingFileThatCannotBeMadeWholeIsNotMade) {
   FaultyFileSystem faulty;
-  SetFileSystem(&faulty);
   const std::filesystem::path file = std::filesystem::path(Dir(1)) / "NBASA.VXR";
   std::uint64_t n = 1;
-  for (; n < 100; ++n) {
-    faulty.plan = {};
-    faulty.plan.failWrite = faulty.WritesSeen() + n;
-    const TableOutcome outcome = LoadTable(kNbasaTable, Options(1), SampleLine(kNbasaTable, 0));
-    if (std::filesystem::exists(file)) {  // made: the fault came later, or not at all
+  {
+    testing_support::ScopedFileSystem use(faulty);
+    for (; n < 100; ++n) {
       faulty.plan = {};
-      EXPECT_TRUE(CheckVxrPath(file.string()).Sound()) << n;
-      EXPECT_EQ(Dump(kNbasaTable, Options(1)), outcome.ok() ? SampleLine(kNbasaTable, 0) : "") << n;
-      break;
+      faulty.plan.failWrite = faulty.WritesSeen() + n;
+      const TableOutcome outcome = LoadTable(kNbasaTable, Options(1), SampleLine(kNbasaTable, 0));
+      if (std::filesystem::exists(file)) {  // made: the fault came later, or not at all
+        faulty.plan = {};
+        EXPECT_TRUE(CheckVxrPath(file.string()).Sound()) << n;
+        EXPECT_EQ(Dump(kNbasaTable, Options(1)), outcome.ok() ? SampleLine(kNbasaTable, 0) : "") << n;
+        break;
+      }
+      ASSERT_FALSE(outcome.ok()) << n;
+      EXPECT_TRUE(outcome.errors.front().starts_with("cannot create ")) << n << ": " << outcome.errors.front();
+      EXPECT_TRUE(std::filesystem::is_empty(Dir(1))) << n;
     }
-    ASSERT_FALSE(outcome.ok()) << n;
-    EXPECT_TRUE(outcome.errors.front().starts_with("cannot create ")) << n << ": " << outcome.errors.front();
-    EXPECT_TRUE(std::filesystem::is_empty(Dir(1))) << n;
   }
-  SetFileSystem(nullptr);
   EXPECT_GT(n, 2u);  // making the file writes more than once
   EXPECT_LT(n, 100u);
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(Dir(1)), {}), 1);

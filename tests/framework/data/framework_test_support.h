@@ -7,7 +7,6 @@
 // differ), a COMMIT makes the deletes final.
 #pragma once
 
-#include <unistd.h>
 
 #include <algorithm>
 #include <cstdint>
@@ -23,6 +22,7 @@
 #include "storage/file_operations.h"
 #include "storage/file_driver.h"
 #include "storage/vxr/vxr_driver.h"
+#include "tests/testing/temporary_folder.h"
 
 namespace zelvo::testing_support {
 
@@ -109,22 +109,6 @@ class ScriptedVxrDriver final : public FileDriver {
       ops.push_back(op);
     return ops;
   }();
-};
-
-// A fresh folder for a test's files, removed afterwards.
-struct TemporaryFolder {
-  TemporaryFolder() {
-    path = std::filesystem::temp_directory_path() /
-           ("zelvo-framework-" + std::to_string(::getpid()) + "-" + std::to_string(counter++));
-    std::filesystem::create_directories(path);
-  }
-  ~TemporaryFolder() {
-    std::error_code ignored;
-    std::filesystem::remove_all(path, ignored);
-  }
-  std::string File(std::string_view name) const { return (path / std::string(name)).string(); }
-  std::filesystem::path path;
-  static inline int counter = 0;
 };
 
 // A table of a test: its file in a test folder and its manager, bound to the

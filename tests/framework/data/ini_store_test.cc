@@ -184,13 +184,13 @@ TEST_F(IniStoreTest, ANewProfileGetsASectorCountOfZero) {
 TEST(IniStoreFile, ABareNameIsTheFileOfTheDataDirectory) {
   TemporaryFolder folder;
   const std::filesystem::path previous = std::filesystem::current_path();
-  std::filesystem::current_path(folder.path);
+  std::filesystem::current_path(folder.Path());
   IniStore store;
   store.InitStore("zelvo5.INI");
   FakeWindow window;
   store.SaveWindow("Main", window);
   std::filesystem::current_path(previous);
-  EXPECT_TRUE(std::filesystem::exists(folder.path / "zelvo5.INI"));
+  EXPECT_TRUE(std::filesystem::exists(folder.Path() / "zelvo5.INI"));
 }
 
 }  // namespace

@@ -14,6 +14,9 @@
 #include "storage/testing/faulty_file_system.h"
 #include "storage/file_operations.h"
 #include "storage/trace_log.h"
+#include "tests/testing/file_operation_helpers.h"
+#include "tests/testing/scoped_file_system.h"
+#include "tests/testing/temporary_folder.h"
 #include "runtime/date_time.h"
 #include "runtime/decimal.h"
 
@@ -22,6 +25,11 @@ namespace {
 
 namespace fs = std::filesystem;
 using Op = FileOperation;
+using testing_support::Answer;
+using testing_support::Do;
+using testing_support::ScopedFileSystem;
+using testing_support::Send;
+using testing_support::TemporaryFolder;
 
 // The income-tax return's one field, and a short record for the line tests.
 #define TEST_LINE_FIELDS(FIELD) FIELD(STR, String(255))
@@ -35,15 +43,6 @@ constexpr AccessMode kReadOnly{0x40};
 
 class AsciiDriverTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    dir_ = fs::path(::testing::TempDir()) /
-           ("ascii_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-    fs::remove_all(dir_);
-    fs::create_directories(dir_);
-    path_ = (dir_ / "NDFL").string();
-  }
-  void TearDown() override { fs::remove_all(dir_); }
-
   FileDeclaration Declare(std::span<const FieldDeclaration> fields, std::string_view options = {},
                           std::uint8_t attributes = kFileCreate) {
     return {.label = "NDFL", .driver = Driver::Ascii, .driverOptions = options, .name = path_,
@@ -56,26 +55,7 @@ class AsciiDriverTest : public ::testing::Test {
     return {std::istreambuf_iterator<char>(in), {}};
   }
 
-  static ErrorCode Do(File& file, Op op, OperationArguments args = {}) {
-    return PerformFileOperation(file, op, args);
-  }
-  static ErrorCode Open(File& file, AccessMode mode = kReadWrite) {
-    OperationArguments args;
-    args.mode = mode;
-    return PerformFileOperation(file, Op::OPEN, args);
-  }
-  static std::string Send(File& file, std::string word) {
-    OperationArguments args;
-    args.text = std::move(word);
-    OperationAnswer answer;
-    EXPECT_EQ(PerformFileOperation(file, Op::SEND, args, answer), ErrorCode::Ok);
-    return answer.text;
-  }
-  static std::uint64_t AnswerNumber(File& file, Op op) {
-    OperationAnswer answer;
-    EXPECT_EQ(PerformFileOperation(file, op, {}, answer), ErrorCode::Ok) << OperationName(op);
-    return answer.number;
-  }
+  static ErrorCode Open(File& file, AccessMode mode = kReadWrite) { return testing_support::Open(file, mode); }
   static void SetText(File& file, std::string_view text) {
     std::span<std::uint8_t> bytes = file.Record().Bytes();
     std::fill(bytes.begin(), bytes.end(), std::uint8_t{' '});
@@ -99,8 +79,9 @@ class AsciiDriverTest : public ::testing::Test {
     return lines;
   }
 
-  fs::path dir_;
-  std::string path_;
+  TemporaryFolder folder_;
+  const fs::path& dir_ = folder_.Path();
+  const std::string path_ = folder_.File("NDFL");
 };
 
 TEST_F(AsciiDriverTest, AddWritesTheClippedRecordAndTheEndOfRecordSequence) {
@@ -110,11 +91,11 @@ TEST_F(AsciiDriverTest, AddWritesTheClippedRecordAndTheEndOfRecordSequence) {
   ASSERT_EQ(Open(file), ErrorCode::Ok);
   SetText(file, "0123456789");  // ten characters and 245 blanks
   ASSERT_EQ(Do(file, Op::ADD), ErrorCode::Ok);
-  EXPECT_EQ(AnswerNumber(file, Op::BYTES), 12u);
-  EXPECT_EQ(AnswerNumber(file, Op::POINTERfile), 1u);
+  EXPECT_EQ(Answer(file, Op::BYTES).number, 12u);
+  EXPECT_EQ(Answer(file, Op::POINTERfile).number, 1u);
   SetText(file, "");
   ASSERT_EQ(Do(file, Op::APPEND), ErrorCode::Ok);  // all blank: an empty line
-  EXPECT_EQ(AnswerNumber(file, Op::POINTERfile), 13u);
+  EXPECT_EQ(Answer(file, Op::POINTERfile).number, 13u);
   SetText(file, "\xC8\xE2\xE0\xED\xEE\xE2");  // CP1251 bytes stay single bytes
   OperationArguments three;
   three.length = 3;
@@ -210,13 +191,13 @@ TEST_F(AsciiDriverTest, ALongLineFillsTheRecordAndTheRestIsSkipped) {
   ASSERT_EQ(Do(file, Op::SETfile), ErrorCode::Ok);
   ASSERT_EQ(Do(file, Op::NEXT), ErrorCode::Ok);
   EXPECT_EQ(Text(file), std::string(255, 'x'));
-  EXPECT_EQ(AnswerNumber(file, Op::BYTES), 302u);
+  EXPECT_EQ(Answer(file, Op::BYTES).number, 302u);
   ASSERT_EQ(Do(file, Op::NEXT), ErrorCode::Ok);
   EXPECT_EQ(Clipped(file), "next");
-  EXPECT_EQ(AnswerNumber(file, Op::POINTERfile), 303u);
+  EXPECT_EQ(Answer(file, Op::POINTERfile).number, 303u);
   ASSERT_EQ(Do(file, Op::NEXT), ErrorCode::Ok);  // the last line needs no end
   EXPECT_EQ(Clipped(file), "last");
-  EXPECT_EQ(AnswerNumber(file, Op::BYTES), 4u);
+  EXPECT_EQ(Answer(file, Op::BYTES).number, 4u);
 
   // Past the end: 33, and the record buffer keeps what it held.
   OperationAnswer eof;
@@ -273,10 +254,10 @@ TEST_F(AsciiDriverTest, PointersPositionsAndSavedStatesFindRecordsAgain) {
   ASSERT_EQ(Do(file, Op::SETfile), ErrorCode::Ok);
   ASSERT_EQ(Do(file, Op::NEXT), ErrorCode::Ok);
   ASSERT_EQ(Do(file, Op::NEXT), ErrorCode::Ok);
-  EXPECT_EQ(AnswerNumber(file, Op::POINTERfile), 8u);
+  EXPECT_EQ(Answer(file, Op::POINTERfile).number, 8u);
   OperationAnswer position;
   ASSERT_EQ(PerformFileOperation(file, Op::POSITIONfile, {}, position), ErrorCode::Ok);
-  const std::uint64_t saved = AnswerNumber(file, Op::GETSTATE);
+  const std::uint64_t saved = Answer(file, Op::GETSTATE).number;
 
   OperationArguments at;
   at.pointer = 14;
@@ -494,17 +475,18 @@ TEST_F(AsciiDriverTest, AFailedWriteLeavesTheFileAsItWas) {
       FaultyFileSystem faulty;
       faulty.plan.failWrite = 1;
       faulty.plan.shortWriteBytes = reached;
-      SetFileSystem(&faulty);
-      const FileDeclaration decl = Declare(kShortFields);
-      File file(decl);
-      ASSERT_EQ(Open(file), ErrorCode::Ok);
-      ASSERT_EQ(Do(file, Op::SETfile), ErrorCode::Ok);
-      ASSERT_EQ(Do(file, Op::NEXT), ErrorCode::Ok);
-      SetText(file, "xy");
-      EXPECT_EQ(zelvo::Number(Do(file, c.op)), 339) << c.before << " " << reached;
-      EXPECT_EQ(RuntimeErrorState().Text(), "Handle Disk Full");
-      ASSERT_EQ(Do(file, Op::CLOSE), ErrorCode::Ok);
-      SetFileSystem(nullptr);
+      {
+        ScopedFileSystem use(faulty);
+        const FileDeclaration decl = Declare(kShortFields);
+        File file(decl);
+        ASSERT_EQ(Open(file), ErrorCode::Ok);
+        ASSERT_EQ(Do(file, Op::SETfile), ErrorCode::Ok);
+        ASSERT_EQ(Do(file, Op::NEXT), ErrorCode::Ok);
+        SetText(file, "xy");
+        EXPECT_EQ(zelvo::Number(Do(file, c.op)), 339) << c.before << " " << reached;
+        EXPECT_EQ(RuntimeErrorState().Text(), "Handle Disk Full");
+        ASSERT_EQ(Do(file, Op::CLOSE), ErrorCode::Ok);
+      }
       EXPECT_EQ(FileBytes(), c.before) << OperationName(c.op) << " " << reached;
     }
   }
@@ -514,7 +496,7 @@ TEST_F(AsciiDriverTest, AFailedReadIsReportedAndTheRecordKept) {
   WriteFile("one\r\n");
   FaultyFileSystem faulty;
   faulty.plan.failRead = 1;
-  SetFileSystem(&faulty);
+  ScopedFileSystem use(faulty);
   const FileDeclaration decl = Declare(kShortFields);
   File file(decl);
   ASSERT_EQ(Open(file), ErrorCode::Ok);
@@ -526,7 +508,6 @@ TEST_F(AsciiDriverTest, AFailedReadIsReportedAndTheRecordKept) {
   EXPECT_EQ(Do(file, Op::NEXT), ErrorCode::Ok);
   EXPECT_EQ(Clipped(file), "one");
   ASSERT_EQ(Do(file, Op::CLOSE), ErrorCode::Ok);
-  SetFileSystem(nullptr);
 }
 
 TEST_F(AsciiDriverTest, TracedOperationsAppendOneLineEach) {

@@ -17,13 +17,22 @@
 #include "storage/testing/faulty_file_system.h"
 #include "storage/file_operations.h"
 #include "storage/trace_log.h"
+#include "tests/testing/file_operation_helpers.h"
 #include "tests/testing/manual_wait_clock.h"
+#include "tests/testing/scoped_file_system.h"
+#include "tests/testing/temporary_folder.h"
 
 namespace zelvo {
 namespace {
 
 namespace fs = std::filesystem;
 using Op = FileOperation;
+using testing_support::Answer;
+using testing_support::Do;
+using testing_support::Open;
+using testing_support::ScopedFileSystem;
+using testing_support::Send;
+using testing_support::TemporaryFolder;
 
 #define TEST_PERIOD_FIELDS(FIELD)                 \
   FIELD(NOM, Real().External("NOM=N(10.0)"))      \
@@ -53,17 +62,11 @@ class DbaseDriverTest : public ::testing::Test {
  protected:
   void SetUp() override {
     SetClock(&clock_);
-    dir_ = fs::path(::testing::TempDir()) /
-           ("dbase_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-    fs::remove_all(dir_);
-    fs::create_directories(dir_);
-    path_ = (dir_ / "PENSTA.DBF").string();
     declaration_ = Declare(kPeriodFields);
   }
   void TearDown() override {
     SetClock(nullptr);
     SetDbaseZeroY2K(false);
-    fs::remove_all(dir_);
   }
 
   FileDeclaration Declare(std::span<const FieldDeclaration> fields, std::string_view options = {}) {
@@ -77,22 +80,6 @@ class DbaseDriverTest : public ::testing::Test {
   }
   void WriteBytes(const std::string& bytes) { std::ofstream(path_, std::ios::binary) << bytes; }
 
-  static ErrorCode Do(File& file, Op op, OperationArguments args = {}) { return PerformFileOperation(file, op, args); }
-  static ErrorCode Open(File& file, AccessMode mode) {
-    OperationArguments args;
-    args.mode = mode;
-    return PerformFileOperation(file, Op::OPEN, args);
-  }
-  static OperationAnswer Answer(File& file, Op op, OperationArguments args = {}) {
-    OperationAnswer answer;
-    EXPECT_EQ(PerformFileOperation(file, op, args, answer), ErrorCode::Ok) << OperationName(op);
-    return answer;
-  }
-  static std::string Send(File& file, std::string word) {
-    OperationArguments args;
-    args.text = std::move(word);
-    return Answer(file, Op::SEND, args).text;
-  }
   static void Fill(File& file, double nom, std::string_view tip = "A", DayNumber st = 0) {
     RecordBuffer& r = file.Record();
     r.Clear();
@@ -120,8 +107,9 @@ class DbaseDriverTest : public ::testing::Test {
   }
 
   FixedClock clock_;
-  fs::path dir_;
-  std::string path_;
+  TemporaryFolder folder_;
+  const fs::path& dir_ = folder_.Path();
+  const std::string path_ = folder_.File("PENSTA.DBF");
   FileDeclaration declaration_;
 };
 
@@ -524,8 +512,8 @@ TEST_F(DbaseDriverTest, AFailedWriteLeavesTheTableAsItWas) {
     for (const bool add : {true, false}) {
       WriteBytes(before);
       FaultyFileSystem faulty;
-      SetFileSystem(&faulty);
       {
+        ScopedFileSystem use(faulty);
         File file(declaration_);
         ASSERT_EQ(Open(file, kShared), ErrorCode::Ok);
         faulty.plan.failWrite = faulty.WritesSeen() + failing;
@@ -545,7 +533,6 @@ TEST_F(DbaseDriverTest, AFailedWriteLeavesTheTableAsItWas) {
         faulty.plan.failWrite = 0;
         (void)Do(file, Op::CLOSE);
       }
-      SetFileSystem(nullptr);
       File file(declaration_);
       ASSERT_EQ(Open(file, kShared), ErrorCode::Ok);
       EXPECT_EQ(Answer(file, Op::RECORDSfile).number, 1u) << failing << add;

@@ -14,6 +14,7 @@
 #include "storage/file_operations.h"
 #include "storage/trace_log.h"
 #include "storage/view/internal/view_order.h"
+#include "tests/testing/temporary_folder.h"
 
 namespace zelvo {
 namespace {
@@ -40,10 +41,6 @@ constexpr AccessMode kReadWrite{0x42};
 class ViewTest : public testing::Test {
  protected:
   void SetUp() override {
-    dir_ = fs::path(testing::TempDir()) /
-           ("view_" + std::string(testing::UnitTest::GetInstance()->current_test_info()->name()));
-    fs::remove_all(dir_);
-    fs::create_directories(dir_);
     paths_ = {(dir_ / "PAY").string(), (dir_ / "LINES").string(), (dir_ / "PERSON").string()};
     payDecl_ = {.label = "PAY", .name = paths_[0], .fields = kPayFields, .keys = kPayKeys};
     lineDecl_ = {.label = "LINES", .name = paths_[1], .fields = kLineFields, .keys = kLineKeys};
@@ -68,7 +65,6 @@ class ViewTest : public testing::Test {
     pay_.reset();
     lines_.reset();
     person_.reset();
-    fs::remove_all(dir_);
   }
 
   void AddPay(int num, DayNumber date, std::string_view fam, std::string_view post) {
@@ -111,7 +107,8 @@ class ViewTest : public testing::Test {
     return {.label = "PAYVIEW", .primary = {pay_.get(), "NBA"}, .projection = {}, .filter = filter, .order = order, .joins = {}};
   }
 
-  fs::path dir_;
+  testing_support::TemporaryFolder folder_;
+  const fs::path& dir_ = folder_.Path();
   std::vector<std::string> paths_;
   FileDeclaration payDecl_, lineDecl_, personDecl_;
   std::unique_ptr<File> pay_, lines_, person_;

@@ -1,12 +1,12 @@
 #include "storage/vxr/vxr_check.h"
 
 #include <gtest/gtest.h>
-#include <unistd.h>
 
 #include <filesystem>
 #include <fstream>
 #include <functional>
 #include <iterator>
+#include <memory>
 #include <string>
 
 #include "storage/declare_fields.h"
@@ -14,6 +14,7 @@
 #include "storage/vxr/vxr_driver.h"
 #include "storage/vxr/internal/vxr_page.h"
 #include "storage/vxr/internal/vxr_record_key.h"
+#include "tests/testing/temporary_folder.h"
 
 namespace zelvo {
 namespace {
@@ -103,10 +104,9 @@ std::string Hex(std::string_view bytes) {
 class VxrCheckTest : public testing::Test {
  protected:
   static void SetUpTestSuite() {
-    // One folder per process: CTest runs the tests of this suite side by side.
-    dir_ = fs::path(testing::TempDir()) / ("vxr_check_" + std::to_string(getpid()));
-    fs::remove_all(dir_);
-    fs::create_directories(dir_);
+    // One folder for the suite, made for the sound file.
+    folder_ = std::make_unique<testing_support::TemporaryFolder>();
+    dir_ = folder_->Path();
     const std::string name = (dir_ / "SOUND").string();
     const FileDeclaration decl{.label = "CHK",
                                .driver = Driver::Vxr,
@@ -130,7 +130,7 @@ class VxrCheckTest : public testing::Test {
     ASSERT_EQ(PerformFileOperation(file, Op::CLOSE, {}), ErrorCode::Ok);
     sound_ = ReadFile(name + ".VXR");
   }
-  static void TearDownTestSuite() { fs::remove_all(dir_); }
+  static void TearDownTestSuite() { folder_.reset(); }
 
   // Checks `bytes` as a file; the file's bytes must be the same after.
   static VxrCheckReport Check(const std::string& bytes) {
@@ -141,6 +141,7 @@ class VxrCheckTest : public testing::Test {
     return report;
   }
 
+  static inline std::unique_ptr<testing_support::TemporaryFolder> folder_;
   static inline fs::path dir_;
   static inline std::string sound_;
 };

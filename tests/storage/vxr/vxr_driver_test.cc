@@ -19,6 +19,9 @@
 #include "storage/file_operations.h"
 #include "storage/vxr/vxr_check.h"
 #include "storage/vxr/vxr_file_name.h"
+#include "tests/testing/file_operation_helpers.h"
+#include "tests/testing/scoped_file_system.h"
+#include "tests/testing/temporary_folder.h"
 
 namespace zelvo {
 namespace {
@@ -26,6 +29,11 @@ namespace {
 namespace fs = std::filesystem;
 using Op = FileOperation;
 using std::string_literals::operator""s;
+using testing_support::Answer;
+using testing_support::Do;
+using testing_support::ScopedFileSystem;
+using testing_support::Send;
+using testing_support::TemporaryFolder;
 
 #define TEST_PERSON_FIELDS(FIELD) FIELD(NUM, Long()) FIELD(FAM, String(6)) FIELD(NOTE, CString(5))
 ZELVO_DECLARE_FIELDS(Person, PER, TEST_PERSON_FIELDS);
@@ -47,17 +55,6 @@ constexpr AccessMode kReadOnly{0x40};
 
 class VxrDriverTest : public testing::Test {
  protected:
-  void SetUp() override {
-    dir_ = fs::path(testing::TempDir()) /
-           ("vxr_driver_" + std::string(testing::UnitTest::GetInstance()->current_test_info()->name()));
-    fs::remove_all(dir_);
-    fs::create_directories(dir_);
-    name_ = (dir_ / "NBASA").string();
-  }
-  void TearDown() override {
-    fs::remove_all(dir_);
-  }
-
   FileDeclaration Declare(std::span<const FieldDeclaration> fields, std::span<const KeyDeclaration> keys,
                           std::uint8_t attributes = kFileCreate, std::string_view suffix = {}) {
     names_.push_back(name_ + std::string(suffix));
@@ -68,24 +65,7 @@ class VxrDriverTest : public testing::Test {
     return Declare(kPersonFields, kPersonKeys, attributes, suffix);
   }
 
-  static ErrorCode Do(File& file, Op op, OperationArguments args = {}) { return PerformFileOperation(file, op, args); }
-  static ErrorCode Open(File& file, AccessMode mode = kReadWrite) {
-    OperationArguments args;
-    args.mode = mode;
-    return PerformFileOperation(file, Op::OPEN, args);
-  }
-  static std::string Send(File& file, std::string word) {
-    OperationArguments args;
-    args.text = std::move(word);
-    OperationAnswer answer;
-    EXPECT_EQ(PerformFileOperation(file, Op::SEND, args, answer), ErrorCode::Ok) << args.text;
-    return answer.text;
-  }
-  static std::uint64_t Number(File& file, Op op) {
-    OperationAnswer answer;
-    EXPECT_EQ(PerformFileOperation(file, op, {}, answer), ErrorCode::Ok);
-    return answer.number;
-  }
+  static ErrorCode Open(File& file, AccessMode mode = kReadWrite) { return testing_support::Open(file, mode); }
   static void Set(File& file, std::int32_t num, std::string_view fam, std::string_view note = "") {
     auto& r = file.Record();
     std::fill(r.Bytes().begin(), r.Bytes().end(), std::uint8_t{0});
@@ -111,8 +91,9 @@ class VxrDriverTest : public testing::Test {
     return {std::istreambuf_iterator<char>(in), {}};
   }
 
-  fs::path dir_;
-  std::string name_;
+  TemporaryFolder folder_;
+  const fs::path& dir_ = folder_.Path();
+  const std::string name_ = folder_.File("NBASA");
   std::vector<std::string> names_ = std::vector<std::string>();
 
  public:
@@ -129,7 +110,7 @@ TEST_F(VxrDriverTest, CreateAddReadChangeDeleteAndReopen) {
     Set(file, num, fam);
     ASSERT_EQ(Do(file, Op::ADD), ErrorCode::Ok);
   }
-  EXPECT_EQ(Number(file, Op::RECORDSfile), 3u);
+  EXPECT_EQ(Answer(file, Op::RECORDSfile).number, 3u);
   EXPECT_EQ(ReadAll(file), (std::vector<std::string>{"IVANOV", "PETROV", "SIDOR"}));
   ASSERT_EQ(Do(file, Op::SETfile), ErrorCode::Ok);  // PREVIOUS from the start reads the last
   ASSERT_EQ(Do(file, Op::PREVIOUS), ErrorCode::Ok);
@@ -146,7 +127,7 @@ TEST_F(VxrDriverTest, CreateAddReadChangeDeleteAndReopen) {
   ASSERT_EQ(Do(file, Op::NEXT), ErrorCode::Ok);
   ASSERT_EQ(Do(file, Op::DELETE), ErrorCode::Ok);
   EXPECT_EQ(Do(file, Op::PUT), ErrorCode::RecordNotAvailable);  // no current record after DELETE
-  EXPECT_EQ(Number(file, Op::RECORDSfile), 2u);
+  EXPECT_EQ(Answer(file, Op::RECORDSfile).number, 2u);
 
   OperationArguments reget;
   reget.position = position.position;
@@ -175,16 +156,16 @@ TEST_F(VxrDriverTest, RecordNumbersAreUniqueInTheFileAndNeverReused) {
   for (int i = 0; i < 3; ++i) {
     Set(a, i + 1, "A");
     ASSERT_EQ(Do(a, Op::ADD), ErrorCode::Ok);
-    numbers.push_back(Number(a, Op::POINTERfile));
+    numbers.push_back(Answer(a, Op::POINTERfile).number);
     ASSERT_EQ(Do(b, Op::ADD), ErrorCode::Ok);
-    numbers.push_back(Number(b, Op::POINTERfile));
+    numbers.push_back(Answer(b, Op::POINTERfile).number);
   }
   for (std::size_t i = 1; i < numbers.size(); ++i) EXPECT_GT(numbers[i], numbers[i - 1]);
   ASSERT_EQ(Do(b, Op::DELETE), ErrorCode::Ok);  // the last one
   ASSERT_EQ(Do(b, Op::ADD), ErrorCode::Ok);
-  EXPECT_GT(Number(b, Op::POINTERfile), numbers.back());
-  EXPECT_EQ(Number(a, Op::RECORDSfile), 3u);
-  EXPECT_EQ(Number(b, Op::RECORDSfile), 3u);
+  EXPECT_GT(Answer(b, Op::POINTERfile).number, numbers.back());
+  EXPECT_EQ(Answer(a, Op::RECORDSfile).number, 3u);
+  EXPECT_EQ(Answer(b, Op::RECORDSfile).number, 3u);
   EXPECT_EQ(Send(a, "PNM=A"), "FIRST");
   EXPECT_EQ(Send(a, "PNM=G"), "SECOND");
   EXPECT_EQ(Send(a, "PNM=T"), "");
@@ -274,7 +255,7 @@ TEST_F(VxrDriverTest, KeysAreKeptAndADuplicateLeavesNoTrace) {
   Set(file, 7, "PETROV");
   EXPECT_EQ(Do(file, Op::ADD), ErrorCode::CreatesDuplicateKey);
   EXPECT_EQ(Bytes(), before);  // nothing was written
-  EXPECT_EQ(Number(file, Op::RECORDSfile), 1u);
+  EXPECT_EQ(Answer(file, Op::RECORDSfile).number, 1u);
   EXPECT_EQ(ReadAll(file), std::vector<std::string>{"IVANOV"});
 
   // While streaming, a refused ADD keeps the ADDs put off before it.
@@ -355,13 +336,15 @@ TEST_F(VxrDriverTest, FailedAddAtEveryWriteLeavesACommittedFile) {
     FaultyFileSystem faulty;
     faulty.plan.failWrite = failAt;
     faulty.plan.shortWriteBytes = 7;
-    SetFileSystem(&faulty);
-    File file(decl);
-    ASSERT_EQ(Open(file), ErrorCode::Ok);
-    Set(file, 99, "LAST");
-    const ErrorCode added = Do(file, Op::ADD);
-    ASSERT_EQ(Do(file, Op::CLOSE), ErrorCode::Ok);
-    SetFileSystem(nullptr);
+    ErrorCode added;
+    {
+      ScopedFileSystem use(faulty);
+      File file(decl);
+      ASSERT_EQ(Open(file), ErrorCode::Ok);
+      Set(file, 99, "LAST");
+      added = Do(file, Op::ADD);
+      ASSERT_EQ(Do(file, Op::CLOSE), ErrorCode::Ok);
+    }
     const bool failed = faulty.WritesSeen() >= failAt;
     EXPECT_EQ(Failed(added), failed) << failAt;
 
@@ -369,7 +352,7 @@ TEST_F(VxrDriverTest, FailedAddAtEveryWriteLeavesACommittedFile) {
     ASSERT_EQ(Open(check), ErrorCode::Ok) << failAt;
     const std::size_t records = ReadAll(check).size();
     EXPECT_TRUE(records == 30 || records == 31) << failAt;
-    EXPECT_EQ(Number(check, Op::RECORDSfile), records) << failAt;
+    EXPECT_EQ(Answer(check, Op::RECORDSfile).number, records) << failAt;
     ASSERT_EQ(Do(check, Op::CLOSE), ErrorCode::Ok);
     if (!failed) break;
   }
@@ -390,7 +373,7 @@ TEST_F(VxrDriverTest, EmptyStreamFlushAndFilesByName) {
   ASSERT_EQ(Do(file, Op::FLUSH), ErrorCode::Ok);
   EXPECT_NE(Bytes(), before);
   ASSERT_EQ(Do(file, Op::EMPTY), ErrorCode::Ok);
-  EXPECT_EQ(Number(file, Op::RECORDSfile), 0u);
+  EXPECT_EQ(Answer(file, Op::RECORDSfile).number, 0u);
   EXPECT_TRUE(ReadAll(file).empty());
   EXPECT_EQ(Do(file, Op::REMOVE), ErrorCode::FileAlreadyOpen);
   ASSERT_EQ(Do(file, Op::CLOSE), ErrorCode::Ok);
@@ -485,7 +468,7 @@ class VxrReadingTest : public VxrDriverTest {
              {1, "SIDOR"}, {2, "IVANOV"}, {3, "PETROV"}, {4, "ANTON"}, {5, "KOZLOV"}}) {
       Set(*file_, num, fam);
       ASSERT_EQ(Do(*file_, Op::ADD), ErrorCode::Ok);
-      numbers_.push_back(Number(*file_, Op::POINTERfile));
+      numbers_.push_back(Answer(*file_, Op::POINTERfile).number);
     }
   }
   void TearDown() override {
@@ -553,7 +536,7 @@ TEST_F(VxrReadingTest, SkipBofAndEofInRecordOrder) {
   EXPECT_EQ(seen, (std::vector<std::string>{"SIDOR", "IVANOV", "PETROV", "ANTON", "KOZLOV"}));
   ASSERT_EQ(Do(f, Op::SETfile), ErrorCode::Ok);
   EXPECT_EQ(SkipBy(std::numeric_limits<std::int64_t>::min()), ErrorCode::RecordNotAvailable);
-  EXPECT_EQ(Number(f, Op::BYTES), f.Record().Size());
+  EXPECT_EQ(Answer(f, Op::BYTES).number, f.Record().Size());
   EXPECT_EQ(Do(f, Op::NOMEMO), ErrorCode::Ok);
 }
 
@@ -605,7 +588,7 @@ TEST_F(VxrReadingTest, PositionsByPointerAndByKeyInRecordOrder) {
   EXPECT_EQ(Read(Op::NEXT), "PETROV");
   EXPECT_EQ(Read(Op::NEXT), "ANTON");
   EXPECT_EQ(Do(f, Op::SETfileptr, Pointer(std::uint64_t{1} << 32)), ErrorCode::RecordNotFound);
-  EXPECT_EQ(Number(f, Op::RECORDSfile), 5u);
+  EXPECT_EQ(Answer(f, Op::RECORDSfile).number, 5u);
 }
 
 TEST_F(VxrReadingTest, PutByPointerKeepsTheKeys) {
@@ -614,7 +597,7 @@ TEST_F(VxrReadingTest, PutByPointerKeepsTheKeys) {
   Set(f, 2, "IVANOF");
   ASSERT_EQ(Do(f, Op::PUTfileptr, Pointer(numbers_[1])), ErrorCode::Ok);
   ASSERT_EQ(Do(f, Op::GETfilekey, byName), ErrorCode::Ok);  // found under the new surname
-  EXPECT_EQ(Number(f, Op::POINTERfile), numbers_[1]);
+  EXPECT_EQ(Answer(f, Op::POINTERfile).number, numbers_[1]);
   Set(f, 0, "IVANOV");
   EXPECT_EQ(Do(f, Op::GETfilekey, byName), ErrorCode::RecordNotFound);  // the old entry went
 
@@ -630,7 +613,7 @@ TEST_F(VxrReadingTest, SavedStatesPutBackThePositionAndItsFlags) {
   ASSERT_EQ(Do(f, Op::SETkey, KeyNumbered(2)), ErrorCode::Ok);
   EXPECT_EQ(Read(Op::NEXT), "ANTON");
   EXPECT_EQ(Read(Op::NEXT), "IVANOV");
-  const std::uint64_t saved = Number(f, Op::GETSTATE);
+  const std::uint64_t saved = Answer(f, Op::GETSTATE).number;
   ASSERT_EQ(Do(f, Op::SETfile), ErrorCode::Ok);  // another order, then lost altogether
   while (Do(f, Op::NEXT) == ErrorCode::Ok) {
   }
@@ -642,14 +625,14 @@ TEST_F(VxrReadingTest, SavedStatesPutBackThePositionAndItsFlags) {
   ASSERT_EQ(Do(f, Op::RESTORESTATE, restore), ErrorCode::Ok);
   EXPECT_EQ(f.State() & (kCurrentRecord | kPositioned), kCurrentRecord | kPositioned);
   EXPECT_NE(f.State() & kStreaming, 0);  // what the state does not hold stays as it is
-  EXPECT_EQ(Number(f, Op::POINTERfile), numbers_[1]);
+  EXPECT_EQ(Answer(f, Op::POINTERfile).number, numbers_[1]);
   EXPECT_EQ(Read(Op::NEXT), "KOZLOV");  // in key order from IVANOV
   ASSERT_EQ(Do(f, Op::RESTORESTATE, restore), ErrorCode::Ok);  // kept until freed
   EXPECT_EQ(Read(Op::NEXT), "KOZLOV");
   ASSERT_EQ(Do(f, Op::FREESTATE, restore), ErrorCode::Ok);
   EXPECT_EQ(Do(f, Op::RESTORESTATE, restore), ErrorCode::RecordNotFound);
 
-  const std::uint64_t again = Number(f, Op::GETSTATE);
+  const std::uint64_t again = Answer(f, Op::GETSTATE).number;
   EXPECT_NE(again, saved);
   ASSERT_EQ(Do(f, Op::CLOSE), ErrorCode::Ok);
   ASSERT_EQ(Open(f), ErrorCode::Ok);
@@ -719,7 +702,7 @@ TEST_F(VxrReadingTest, PackMakesKeysAndCountsWhole) {
   EXPECT_EQ(Do(f, Op::PUT), ErrorCode::RecordNotAvailable);  // PACK leaves no current record, no position
   EXPECT_EQ(Do(f, Op::NEXT), ErrorCode::RecordNotAvailable);
 
-  const std::uint64_t records = Number(f, Op::RECORDSfile);
+  const std::uint64_t records = Answer(f, Op::RECORDSfile).number;
   EXPECT_EQ(records, 5u + 295u - 42u);
   OperationAnswer count;
   for (std::size_t key : {1u, 2u}) {
@@ -918,12 +901,14 @@ TEST_F(VxrDriverTest, FailedPackAtEveryWriteLeavesASoundFile) {
     FaultyFileSystem faulty;
     faulty.plan.failWrite = failAt;
     faulty.plan.shortWriteBytes = 5;
-    SetFileSystem(&faulty);
-    File file(decl);
-    ASSERT_EQ(Open(file, AccessMode{0x22}), ErrorCode::Ok);
-    const ErrorCode packed = Do(file, Op::PACK);
-    (void)Do(file, Op::CLOSE);
-    SetFileSystem(nullptr);
+    ErrorCode packed;
+    {
+      ScopedFileSystem use(faulty);
+      File file(decl);
+      ASSERT_EQ(Open(file, AccessMode{0x22}), ErrorCode::Ok);
+      packed = Do(file, Op::PACK);
+      (void)Do(file, Op::CLOSE);
+    }
     const bool failed = faulty.WritesSeen() >= failAt;
     EXPECT_EQ(Failed(packed), failed) << failAt;
 
@@ -963,8 +948,8 @@ namespace {
 // Two folders' files of one relative name, the working directory changed
 // between the opens while the first stays open: each FILE reads its own.
 TEST(VxrOpenFiles, ARelativeNameIsTheFileOfTheWorkingDirectory) {
-  const fs::path root = fs::path(testing::TempDir()) / "vxr_relative_names";
-  fs::remove_all(root);
+  const TemporaryFolder folder;
+  const fs::path& root = folder.Path();
   fs::create_directories(root / "a");
   fs::create_directories(root / "b");
   const fs::path before = fs::current_path();
@@ -992,7 +977,6 @@ TEST(VxrOpenFiles, ARelativeNameIsTheFileOfTheWorkingDirectory) {
   EXPECT_EQ(PerformFileOperation(second, Op::CLOSE), ErrorCode::Ok);
   EXPECT_EQ(PerformFileOperation(first, Op::CLOSE), ErrorCode::Ok);
   fs::current_path(before);
-  fs::remove_all(root);
 }
 
 }  // namespace

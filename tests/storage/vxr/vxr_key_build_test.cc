@@ -6,19 +6,21 @@
 
 #include "storage/testing/faulty_file_system.h"
 #include "tests/storage/vxr/vxr_key_fixture.h"
+#include "tests/testing/scoped_file_system.h"
 
 namespace zelvo {
 namespace {
 
-using testing::kFamKey;
-using testing::kNumKey;
-using testing::kUchKey;
+using testing_vxr::kFamKey;
+using testing_vxr::kNumKey;
+using testing_vxr::kUchKey;
+using testing_support::ScopedFileSystem;
 using V = std::vector<std::uint32_t>;
 
-class KeyBuild : public testing::StaffTable {
+class KeyBuild : public testing_vxr::StaffTable {
  protected:
   // `count` employees, numbers 1.., some with blank surnames, through ADD.
-  static void AddStaff(testing::StaffModel& table, int count) {
+  static void AddStaff(testing_vxr::StaffModel& table, int count) {
     for (int i = 1; i <= count; ++i) {
       const std::string fam = i % 7 == 0 ? "" : "F" + std::to_string((i * 37) % 101);
       ASSERT_EQ(table.Add(Staff(i, fam, i % 3)), ErrorCode::Ok);
@@ -114,7 +116,7 @@ TEST_F(KeyBuild, AppendedRecordsGetTheirEntriesFromTheNextBuild) {
   MarkPartial({0, 1, 2}, false);
 
   // The same table made by ADD and PUT alone has the same entries.
-  testing::StaffModel reference;
+  testing_vxr::StaffModel reference;
   AddStaff(reference, 18);
   ASSERT_EQ(reference.Put(4, Staff(4, "Changed", 2)), ErrorCode::Ok);
   EXPECT_EQ(Everything(), reference.Everything());
@@ -170,9 +172,10 @@ TEST_F(KeyBuild, SortStoreFailureEndsTheBuild) {
   AddStaff(1500);
   FaultyFileSystem faulty;
   faulty.plan.failWrite = 1;
-  SetFileSystem(&faulty);
-  const VxrBuildResult built = BuildVxrKey(records, table, keys[kFamKey], true);
-  SetFileSystem(nullptr);
+  const VxrBuildResult built = [&] {
+    ScopedFileSystem use(faulty);
+    return BuildVxrKey(records, table, keys[kFamKey], true);
+  }();
   EXPECT_GT(Number(built.status.code), 300);
   EXPECT_EQ(built.buildLimit, 1u);
 }

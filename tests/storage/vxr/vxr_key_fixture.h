@@ -17,7 +17,7 @@
 #include "storage/vxr/internal/vxr_memory_records.h"
 #include "storage/vxr/internal/vxr_record_key.h"
 
-namespace zelvo::testing {
+namespace zelvo::testing_vxr {
 
 #define TEST_STAFF_FIELDS(FIELD) \
   FIELD(NUM, Long())             \
@@ -153,4 +153,4 @@ class StaffModel {
 
 class StaffTable : public ::testing::Test, public StaffModel {};
 
-}  // namespace zelvo::testing
+}  // namespace zelvo::testing_vxr

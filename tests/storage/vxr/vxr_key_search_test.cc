@@ -10,12 +10,12 @@
 namespace zelvo {
 namespace {
 
-using testing::kFamKey;
-using testing::kNumKey;
-using testing::kUchKey;
+using testing_vxr::kFamKey;
+using testing_vxr::kNumKey;
+using testing_vxr::kUchKey;
 using V = std::vector<std::uint32_t>;
 
-class KeySearch : public testing::StaffTable {
+class KeySearch : public testing_vxr::StaffTable {
  protected:
   void SetUp() override {
     ASSERT_EQ(Add(Staff(20, "Ivanov", 2)), ErrorCode::Ok);   // 1
@@ -104,7 +104,7 @@ TEST_F(KeySearch, AnEmptyKeyEndsAtOnce) {
 TEST_F(KeySearch, SavedPositionFindsItsEntryOrItsNeighbour) {
   const VxrKey& fam = keys[kFamKey];
   const std::string position = VxrKeyPosition(fam, stored.at(3).Bytes(), 3);
-  EXPECT_EQ(testing::Hex(position), "00 00 00 03 " + testing::Hex(Value(kFamKey, stored.at(3))));
+  EXPECT_EQ(testing_vxr::Hex(position), "00 00 00 03 " + testing_vxr::Hex(Value(kFamKey, stored.at(3))));
   const std::optional<VxrKeyPositionParts> parts = ReadVxrKeyPosition(fam, position);
   ASSERT_TRUE(parts);
   EXPECT_EQ(parts->recordNumber, 3u);

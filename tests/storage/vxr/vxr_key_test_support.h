@@ -11,7 +11,7 @@
 #include "storage/field_declaration.h"
 #include "storage/vxr/internal/vxr_key.h"
 
-namespace zelvo::testing {
+namespace zelvo::testing_vxr {
 
 // "80 00 00 01"
 inline std::string Hex(std::string_view bytes) {
@@ -44,4 +44,4 @@ inline std::span<const std::uint8_t> Image(const std::string& bytes) {
   return {reinterpret_cast<const std::uint8_t*>(bytes.data()), bytes.size()};
 }
 
-}  // namespace zelvo::testing
+}  // namespace zelvo::testing_vxr

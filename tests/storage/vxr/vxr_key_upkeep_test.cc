@@ -8,11 +8,11 @@
 namespace zelvo {
 namespace {
 
-using testing::FlakySet;
-using testing::kFamKey;
-using testing::kNumKey;
-using testing::kUchKey;
-using Upkeep = testing::StaffTable;
+using testing_vxr::FlakySet;
+using testing_vxr::kFamKey;
+using testing_vxr::kNumKey;
+using testing_vxr::kUchKey;
+using Upkeep = testing_vxr::StaffTable;
 using V = std::vector<std::uint32_t>;
 
 TEST_F(Upkeep, AddPutAndDeleteKeepEntriesAndCountsInStep) {
@@ -45,7 +45,7 @@ TEST_F(Upkeep, AddPutAndDeleteKeepEntriesAndCountsInStep) {
 
 TEST_F(Upkeep, EntriesHaveTheFileLayout) {
   ASSERT_EQ(Add(Staff(1, "AB")), ErrorCode::Ok);
-  using testing::Hex;
+  using testing_vxr::Hex;
   const auto all = Everything();
   ASSERT_EQ(all.size(), 8u);  // three entries, the data record, then four counters
   // Surname (DUP): value and record number in the key part, no data part.

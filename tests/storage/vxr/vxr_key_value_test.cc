@@ -14,8 +14,8 @@
 namespace zelvo {
 namespace {
 
-using testing::Hex;
-using testing::KeyOver;
+using testing_vxr::Hex;
+using testing_vxr::KeyOver;
 
 #define TEST_KEYED_FIELDS(FIELD) \
   FIELD(B, Byte())               \

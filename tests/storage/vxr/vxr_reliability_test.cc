@@ -174,10 +174,12 @@ TEST_F(VxrReliabilityTest, StoppedAtEveryWriteTornOrLostTheFilesHoldACommittedSt
       FaultyFileSystem faulty;
       faulty.plan.stopAfterWrites = n;
       if (stop == Stop::Torn) faulty.plan.shortWriteBytes = 1 + (n * 37) % 300;
-      SetFileSystem(&faulty);
-      const std::vector<ErrorCode> codes = Workload();
-      if (stop == Stop::PowerLoss) undone += faulty.PowerLoss();
-      SetFileSystem(nullptr);
+      std::vector<ErrorCode> codes;
+      {
+        ScopedFileSystem use(faulty);
+        codes = Workload();
+        if (stop == Stop::PowerLoss) undone += faulty.PowerLoss();
+      }
       reached = faulty.WritesSeen() <= n;
       ++(stop == Stop::PowerLoss ? powerLosses : points);
       bool sound = false;
@@ -220,11 +222,13 @@ TEST_F(VxrReliabilityTest, AFailedWriteOrSyncFailsItsOperationAndLeavesTheLastCo
       FaultyFileSystem faulty;
       (sync ? faulty.plan.failSyncAt : faulty.plan.failWrite) = k;
       faulty.plan.writeErrno = k % 2 ? ENOSPC : EIO;
-      SetFileSystem(&faulty);
       // The failing step answers an error; the run stops there, as a user
       // would before going on.
-      std::vector<ErrorCode> codes = Workload({}, true);
-      SetFileSystem(nullptr);
+      std::vector<ErrorCode> codes;
+      {
+        ScopedFileSystem use(faulty);
+        codes = Workload({}, true);
+      }
       const bool hit = (sync ? faulty.SyncsSeen() : faulty.WritesSeen()) >= k;
       if (!hit) break;
       ++calls;
@@ -259,7 +263,7 @@ int RunStation(StationTest& test, int station, double seconds, const std::string
       case 0: {
         const std::int32_t num = (station + 1) * 100000 + i;
         StationTest::Set(f, num, "S" + std::to_string(station));
-        if ((code = StationTest::Do(f, Op::ADD)) == ErrorCode::Ok) {
+        if ((code = Do(f, Op::ADD)) == ErrorCode::Ok) {
           out << "A " << num << "\n";
           mine.push_back(num);
         }
@@ -268,18 +272,18 @@ int RunStation(StationTest& test, int station, double seconds, const std::string
       case 1:
       case 2: {
         const bool hold = i % 4 == 2;
-        code = hold ? StationTest::Seconds(f, Op::HOLDfilesec, 1) : StationTest::Do(f, Op::WATCH);
+        code = hold ? Seconds(f, Op::HOLDfilesec, 1) : Do(f, Op::WATCH);
         if (code == ErrorCode::Ok) code = StationTest::Get(f, counter);
         if (code != ErrorCode::Ok) break;
         const int value = std::stoi(StationTest::Fam(f));
         StationTest::Set(f, counter, std::to_string(value + 1));
-        if ((code = StationTest::Do(f, Op::PUT)) == ErrorCode::Ok) out << "I " << counter << "\n";
+        if ((code = Do(f, Op::PUT)) == ErrorCode::Ok) out << "I " << counter << "\n";
         break;
       }
       case 3:
         if (mine.size() < 2) continue;
         if ((code = StationTest::Get(f, mine.front())) == ErrorCode::Ok &&
-            (code = StationTest::Do(f, Op::DELETE)) == ErrorCode::Ok) {
+            (code = Do(f, Op::DELETE)) == ErrorCode::Ok) {
           out << "D " << mine.front() << "\n";
           mine.erase(mine.begin());
         }
@@ -293,7 +297,7 @@ int RunStation(StationTest& test, int station, double seconds, const std::string
     }
     out.flush();
   }
-  return StationTest::Do(f, Op::CLOSE) == ErrorCode::Ok ? 0 : 3;
+  return Do(f, Op::CLOSE) == ErrorCode::Ok ? 0 : 3;
 }
 
 TEST_F(VxrReliabilityTest, TwoProcessesChangeOneFileAndNoUpdateIsLostSilently) {

@@ -162,8 +162,8 @@ TEST_F(VxrSharingTest, AnInterruptedWriteIsReadThroughItsShadowsAndRepairedByThe
   for (std::uint64_t writes = 1; writes < 50 && left.empty(); ++writes) {
     std::ofstream(PathOf(), std::ios::binary | std::ios::trunc) << saved;
     FaultyFileSystem stop;
-    SetFileSystem(&stop);
     {
+      ScopedFileSystem use(stop);
       File a(Table());
       ASSERT_EQ(Open(a), ErrorCode::Ok);
       ASSERT_EQ(Get(a, 2), ErrorCode::Ok);
@@ -172,7 +172,6 @@ TEST_F(VxrSharingTest, AnInterruptedWriteIsReadThroughItsShadowsAndRepairedByThe
       (void)Do(a, Op::PUT);
       (void)Do(a, Op::CLOSE);
     }
-    SetFileSystem(nullptr);
     std::ifstream after(PathOf(), std::ios::binary);
     const std::string bytes{std::istreambuf_iterator<char>(after), {}};
     const auto header = DecodeVxrHeader(std::span(reinterpret_cast<const std::uint8_t*>(bytes.data()), 512));

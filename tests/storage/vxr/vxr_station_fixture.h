@@ -20,11 +20,17 @@
 #include "storage/error_state.h"
 #include "storage/file_operations.h"
 #include "storage/vxr/vxr_check.h"
+#include "tests/testing/file_operation_helpers.h"
+#include "tests/testing/scoped_file_system.h"
+#include "tests/testing/temporary_folder.h"
 
 namespace zelvo::testing_vxr {
 
 namespace fs = std::filesystem;
 using Op = FileOperation;
+using testing_support::Do;
+using testing_support::ScopedFileSystem;
+using testing_support::Seconds;
 
 #define TEST_STATION_FIELDS(FIELD) FIELD(NUM, Long()) FIELD(FAM, String(8)) FIELD(NOTE, CString(6))
 ZELVO_DECLARE_FIELDS(Station, STA, TEST_STATION_FIELDS);
@@ -38,14 +44,7 @@ using Content = std::map<std::int32_t, std::string>;
 
 class StationTest : public testing::Test {
  public:
-  void SetUp() override {
-    dir_ = Root() /
-           ("vxr_station_" + std::string(testing::UnitTest::GetInstance()->current_test_info()->name()));
-    fs::remove_all(dir_);
-    fs::create_directories(dir_);
-    fs::create_directory_symlink(dir_, dir_ / "station2");
-  }
-  void TearDown() override { fs::remove_all(dir_); }
+  void SetUp() override { fs::create_directory_symlink(dir_, dir_ / "station2"); }
   // Where the test's folder goes: memory-backed when the machine has it, so
   // that the many syncs of a harness cost nothing.
   static fs::path Root() {
@@ -64,17 +63,7 @@ class StationTest : public testing::Test {
   }
   std::string PathOf(const std::string& file = "NBASA") const { return (dir_ / (file + ".VXR")).string(); }
 
-  static ErrorCode Do(File& file, Op op, OperationArguments args = {}) { return PerformFileOperation(file, op, args); }
-  static ErrorCode Open(File& file) {
-    OperationArguments args;
-    args.mode = kShared;
-    return PerformFileOperation(file, Op::OPEN, args);
-  }
-  static ErrorCode Seconds(File& file, Op op, int seconds) {
-    OperationArguments args;
-    args.seconds = seconds;
-    return PerformFileOperation(file, op, args);
-  }
+  static ErrorCode Open(File& file) { return testing_support::Open(file, kShared); }
   static void Set(File& file, std::int32_t num, std::string_view fam) {
     auto& r = file.Record();
     std::fill(r.Bytes().begin(), r.Bytes().end(), std::uint8_t{0});
@@ -123,7 +112,8 @@ class StationTest : public testing::Test {
     ASSERT_EQ(Do(f, Op::CLOSE), ErrorCode::Ok);
   }
 
-  fs::path dir_;
+  testing_support::TemporaryFolder folder_{Root()};
+  const fs::path& dir_ = folder_.Path();
   std::deque<std::string> names_;  // the declarations point into it
   std::deque<FileDeclaration> declarations_;
 };

@@ -14,6 +14,7 @@
 #include "storage/testing/memory_file.h"
 #include "storage/vxr/internal/vxr_corruption.h"
 #include "storage/vxr/internal/vxr_memory_records.h"
+#include "tests/testing/temporary_folder.h"
 
 namespace zelvo {
 namespace {
@@ -26,18 +27,9 @@ bool KeyLess(const std::string& a, const std::string& b) { return CompareVxrKeys
 // A VXR file in a fresh temporary folder, opened through a chosen file system.
 class VxrTreeTest : public testing::Test {
  protected:
-  void SetUp() override {
-    dir_ = std::filesystem::temp_directory_path() /
-           ("vxr_tree_" + std::to_string(::getpid()) + "_" +
-            testing::UnitTest::GetInstance()->current_test_info()->name());
-    std::filesystem::remove_all(dir_);
-    std::filesystem::create_directories(dir_);
-    path_ = (dir_ / "T.VXR").string();
-  }
   void TearDown() override {
     tree_.reset();
     store_.reset();
-    std::filesystem::remove_all(dir_);
   }
 
   VxrStatus Open(FileSystem& fs = PosixFileSystem(), bool writable = true) {
@@ -79,8 +71,8 @@ class VxrTreeTest : public testing::Test {
     EXPECT_EQ(back, model.rend());
   }
 
-  std::filesystem::path dir_;
-  std::string path_;
+  testing_support::TemporaryFolder folder_;
+  const std::string path_ = folder_.File("T.VXR");
   std::unique_ptr<VxrPageStore> store_;
   std::unique_ptr<VxrTree> tree_;
 };
