@@ -21,9 +21,9 @@
 // so every procedure thread sees its own top.
 //
 // Example:
-//     reporter.PutFileName("NBASA");          // runtime error state: 4 Too Many Open Files
-//     reporter.Raise(23);   // shows "File NBASA could not be opened.  Error: Too Many Open
-//                           //  Files (4).  Press OK to end this application", then "Halt"
+//     reporter.PutFileName("NBASA");        // runtime error state: 4 Too Many Open Files
+//     reporter.Raise(kMsgFileAccessError);  // shows "File NBASA could not be opened.  Error:
+//         // Too Many Open Files (4).  Press OK to end this application", then "Halt"
 #pragma once
 
 #include <cstdint>

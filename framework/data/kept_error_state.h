@@ -5,7 +5,7 @@
 //
 //     (void)Perform(FileOperation::DELETE);             // error state: 5 Access Denied
 //     { KeptErrorState keep; (void)Perform(FileOperation::ROLLBACK); }
-//     RaiseError(11);                 // "An error (Access Denied (5)) was experienced ..."
+//     RaiseError(kMsgRecordNotDeleted);                 // "An error (Access Denied (5)) was ..."
 
 //
 // Used only by the run token's holder, like the error state itself.

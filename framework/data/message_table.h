@@ -25,6 +25,54 @@ namespace zelvo {
 
 using MessageId = std::uint16_t;
 
+// The default table's messages by name, for the code that raises them; the
+// value is the message's id. (29 has no message.)
+enum DefaultMessage : MessageId {
+  kMsgRecordRetrievalError = 1,
+  kMsgAccessDenied = 2,
+  kMsgRecordAdded = 3,
+  kMsgRecordInsertError = 4,
+  kMsgAddNewName = 5,
+  kMsgRecordChangedElsewhere = 6,
+  kMsgRecordChangedElsewhereShown = 7,
+  kMsgChangesWillBeLost = 8,
+  kMsgConfirmDelete = 9,
+  kMsgFileCreationError = 10,
+  kMsgRecordNotDeleted = 11,
+  kMsgFormCannotDelete = 12,
+  kMsgDuplicateKey = 13,
+  kMsgFieldNotInFile = 14,
+  kMsgValueNotInList = 15,
+  kMsgValueOutOfRange = 16,
+  kMsgValueNotLower = 17,
+  kMsgValueNotHigher = 18,
+  kMsgFileLoadError = 19,
+  kMsgFormCannotInsert = 20,
+  kMsgTransactionCancelled = 21,
+  kMsgNoRecords = 22,
+  kMsgFileAccessError = 23,
+  kMsgProcedureNotDefined = 24,
+  kMsgRecordNotUpdated = 25,
+  kMsgKeyNotBuilt = 26,
+  kMsgInvalidKey = 27,
+  kMsgRecordNotRead = 28,
+  kMsgDeleteRestricted = 30,
+  kMsgUpdateRestricted = 31,
+  kMsgAutoIncrementError = 32,
+  kMsgRetryDelete = 33,
+  kMsgRetryUpdate = 34,
+  kMsgSaveRecord = 35,
+  kMsgBeginningOfFile = 36,
+  kMsgEndOfFile = 37,
+  kMsgFormCannotUpdate = 38,
+  kMsgFileUsageError = 39,
+  kMsgViewOpenError = 40,
+  kMsgUnsupportedQbeColumn = 41,
+  kMsgSmtpError = 42,
+  kMsgNntpError = 43,
+  kMsgWinsockError = 44,
+};
+
 struct Message {
   MessageId id = 0;
   std::uint8_t fatality = 0;

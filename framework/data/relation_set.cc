@@ -47,8 +47,8 @@ class TransactionFrame {
         return LevelOk;
       }
       if (Failed(code)) {
-        manager.SetLastError(21);
-        (void)manager.RaiseError(21);
+        manager.SetLastError(kMsgTransactionCancelled);
+        (void)manager.RaiseError(kMsgTransactionCancelled);
         Rollback();
         return LevelNotify;
       }
@@ -194,7 +194,7 @@ Level RelationSet::UpdateWithChildren(bool fromForm) {
   const Level updated = me_->TryUpdateRecord();
   if (updated != LevelOk) {
     transaction.Rollback();
-    if (fromForm && me_->LastError() == 6) me_->SetLastError(7);
+    if (fromForm && me_->LastError() == kMsgRecordChangedElsewhere) me_->SetLastError(kMsgRecordChangedElsewhereShown);
     if (updated == LevelNotify) (void)me_->RaiseLastError();
     const std::uint16_t last = me_->LastError();
     CloseAll();
@@ -209,7 +209,7 @@ Level RelationSet::UpdateWithChildren(bool fromForm) {
     }
   }
   if (Failed(transaction.Commit())) {
-    (void)me_->RaiseError(25);
+    (void)me_->RaiseError(kMsgRecordNotUpdated);
     CloseAll();
     return LevelAsk;
   }
@@ -217,7 +217,7 @@ Level RelationSet::UpdateWithChildren(bool fromForm) {
   return LevelOk;
 }
 
-Level RelationSet::ApplyUpdateToChildren(BufferedPairList& pairs, std::size_t hisKey, RelationMode mode) {
+Level RelationSet::ApplyUpdateToChildren(LinkedFieldPairs& pairs, std::size_t hisKey, RelationMode mode) {
   if (me_->EnsureUsable(2) != LevelOk) return LevelFatal;
   const std::uint32_t state = me_->SaveState();
   // Each rewritten child leaves the old link values, so seeking them again
@@ -240,9 +240,9 @@ Level RelationSet::ApplyUpdateToChildren(BufferedPairList& pairs, std::size_t hi
     if (read != LevelOk || !pairs.EqualRightBuffer()) break;
     RememberLinkValues();
     if (mode == RelationMode::Restrict) {
-      me_->SetLastError(31);
+      me_->SetLastError(kMsgUpdateRestricted);
       TransactionFrame::RollbackCurrent();
-      (void)me_->RaiseError(31);
+      (void)me_->RaiseError(kMsgUpdateRestricted);
       pairs.AssignBufferToLeft();
       result = LevelNotify;
       break;
@@ -259,7 +259,7 @@ Level RelationSet::ApplyUpdateToChildren(BufferedPairList& pairs, std::size_t hi
   return result;
 }
 
-Level RelationSet::ApplyDeleteToChildren(BufferedPairList& pairs, std::size_t hisKey, RelationMode mode) {
+Level RelationSet::ApplyDeleteToChildren(LinkedFieldPairs& pairs, std::size_t hisKey, RelationMode mode) {
   if (me_->EnsureUsable(2) != LevelOk) return LevelFatal;
   const std::uint32_t state = me_->SaveState();
   const auto seek = [&] {
@@ -280,9 +280,9 @@ Level RelationSet::ApplyDeleteToChildren(BufferedPairList& pairs, std::size_t hi
     if (read != LevelOk || !pairs.EqualLeftRight()) break;
     if (me_->SkipChildRecord()) continue;
     if (mode == RelationMode::Restrict) {
-      me_->SetLastError(30);
+      me_->SetLastError(kMsgDeleteRestricted);
       TransactionFrame::RollbackCurrent();
-      (void)me_->RaiseError(30);
+      (void)me_->RaiseError(kMsgDeleteRestricted);
       result = LevelNotify;
       break;
     }
@@ -298,7 +298,7 @@ Level RelationSet::ApplyDeleteToChildren(BufferedPairList& pairs, std::size_t hi
       }
       if (result == LevelOk && me_->RemoveRecord(false) != LevelOk) {
         TransactionFrame::RollbackCurrent();
-        (void)me_->RaiseError(11);
+        (void)me_->RaiseError(kMsgRecordNotDeleted);
         result = LevelNotify;
       }
     }
@@ -310,7 +310,7 @@ Level RelationSet::ApplyDeleteToChildren(BufferedPairList& pairs, std::size_t hi
 }
 
 Level RelationSet::DeleteWithChildren(bool ask) {
-  if (ask && me_->RaiseError(9) != LevelOk) return LevelNotify;
+  if (ask && me_->RaiseError(kMsgConfirmDelete) != LevelOk) return LevelNotify;
   for (;;) {
     Level failure = LevelOk;
     const std::string position = me_->CurrentPosition();
@@ -319,9 +319,9 @@ Level RelationSet::DeleteWithChildren(bool ask) {
       TransactionFrame transaction;
       failure = transaction.Start(*this, true);
       if (failure == LevelOk && Failed(me_->RereadPosition(position))) {
-        me_->SetLastError(11);
+        me_->SetLastError(kMsgRecordNotDeleted);
         transaction.Rollback();
-        failure = me_->RaiseError(11);
+        failure = me_->RaiseError(kMsgRecordNotDeleted);
       }
       for (Relation& r : relations_) {
         if (failure != LevelOk) break;
@@ -331,15 +331,15 @@ Level RelationSet::DeleteWithChildren(bool ask) {
       if (failure == LevelOk) {
         if (me_->RemoveRecord(false) != LevelOk) {
           transaction.Rollback();
-          failure = me_->RaiseError(11);
+          failure = me_->RaiseError(kMsgRecordNotDeleted);
         } else if (Failed(transaction.Commit())) {
-          failure = me_->RaiseError(11);
+          failure = me_->RaiseError(kMsgRecordNotDeleted);
         }
       }
     }
     CloseAll();
     if (failure == LevelOk) return LevelOk;
-    if (me_->RaiseError(33) != LevelOk) return failure;
+    if (me_->RaiseError(kMsgRetryDelete) != LevelOk) return failure;
   }
 }
 

@@ -1,5 +1,5 @@
 // RelationSet: a table manager together with the table's relations to other
-// tables' sets — the linking fields (framework/data/field_pair_list.h), the related
+// tables' sets — the linking fields (framework/data/linked_field_pairs.h), the related
 // table's key that starts with them, and the update and delete modes
 // (framework/data/relation_mode.h). It opens and closes the related tables with its
 // own, and carries updates and deletes to the related records: restrict,
@@ -24,7 +24,7 @@
 #include <memory>
 #include <vector>
 
-#include "framework/data/field_pair_list.h"
+#include "framework/data/linked_field_pairs.h"
 #include "framework/data/relation_mode.h"
 #include "framework/data/table_manager.h"
 
@@ -34,7 +34,7 @@ class RelationSet {
  public:
   struct Relation {
     RelationSet* file;
-    BufferedPairList fields;
+    LinkedFieldPairs fields;
     std::size_t hisKey = 0;  // the related table's key number; 0 towards a parent
     RelationMode update = RelationMode::None;
     RelationMode remove = RelationMode::None;
@@ -59,7 +59,7 @@ class RelationSet {
   // Deletes the current record and applies the delete to the related records;
   // with `ask`, only after the user confirms (message 9).
   virtual Level DeleteWithChildren(bool ask);
-  virtual Level ApplyDeleteToChildren(BufferedPairList& pairs, std::size_t hisKey, RelationMode mode);
+  virtual Level ApplyDeleteToChildren(LinkedFieldPairs& pairs, std::size_t hisKey, RelationMode mode);
   virtual void KillRelations();
   // Opens this table and every related one; this table is usable afterwards.
   virtual Level OpenAll();
@@ -68,7 +68,7 @@ class RelationSet {
   virtual void SwitchQuickScan(bool on, int scope);
   // Rewrites the current record and applies the change to the related records.
   virtual Level UpdateWithChildren(bool fromForm);
-  virtual Level ApplyUpdateToChildren(BufferedPairList& pairs, std::size_t hisKey, RelationMode mode);
+  virtual Level ApplyUpdateToChildren(LinkedFieldPairs& pairs, std::size_t hisKey, RelationMode mode);
 
   TableManager& Me() { return *me_; }
   std::vector<Relation>& Relations() { return relations_; }

@@ -134,8 +134,8 @@ Level TableManager::EnsureUsable(int mode) {
   Level level = LevelOk;
   if (lazyOpen && !Info().used) {
     if (Info().opened == 0) {
-      SetLastError(39);
-      (void)RaiseError(39);  // a programming error: the program ends here
+      SetLastError(kMsgFileUsageError);
+      (void)RaiseError(kMsgFileUsageError);  // a programming error: the program ends here
       level = LevelFatal;
     } else {
       const std::uint32_t id = SaveState();
@@ -151,7 +151,7 @@ Level TableManager::OpenPhysically(bool report) {
   AccessMode mode = openMode;
   bool recoverSent = false;
   for (int attempt = 1;; ++attempt) {
-    if (attempt > 2) return Fail(23, report, LevelFatal);
+    if (attempt > 2) return Fail(kMsgFileAccessError, report, LevelFatal);
     OperationArguments open;
     open.mode = mode;
     ErrorCode code = Perform(FileOperation::OPEN, open);
@@ -170,24 +170,24 @@ Level TableManager::OpenPhysically(bool report) {
       return LevelOk;
     }
     if (code == ErrorCode::AccessDenied) {
-      if (!mode.AllowsWriting()) return Fail(23, report, LevelFatal);
+      if (!mode.AllowsWriting()) return Fail(kMsgFileAccessError, report, LevelFatal);
       mode.value = static_cast<std::uint8_t>(mode.value & 0xF0);  // read only, sharing kept
-      SetLastError(2);
-      if (report) (void)RaiseError(2);
+      SetLastError(kMsgAccessDenied);
+      if (report) (void)RaiseError(kMsgAccessDenied);
       continue;
     }
     if (code == ErrorCode::KeyFileMustBeRebuilt) {
-      SetLastError(27);
+      SetLastError(kMsgInvalidKey);
       if (!report) return LevelNotify;
-      (void)RaiseError(27);
-      if (Failed(Perform(FileOperation::BUILDfile))) return Fail(26, true, LevelFatal);
+      (void)RaiseError(kMsgInvalidKey);
+      if (Failed(Perform(FileOperation::BUILDfile))) return Fail(kMsgKeyNotBuilt, true, LevelFatal);
       continue;
     }
     if (code == ErrorCode::FileNotFound && create) {
-      if (Failed(Perform(FileOperation::CREATE))) return Fail(10, report, LevelFatal);
+      if (Failed(Perform(FileOperation::CREATE))) return Fail(kMsgFileCreationError, report, LevelFatal);
       continue;
     }
-    return Fail(23, report, LevelFatal);
+    return Fail(kMsgFileAccessError, report, LevelFatal);
   }
 }
 
@@ -203,9 +203,9 @@ Level TableManager::Read(FileOperation op, bool report) {
     }
     if (code == ErrorCode::RecordIsAlreadyHeld) {
       if (skipHeldRecords) continue;  // the driver has moved past the held record
-      return Fail(28, report, LevelNotify);
+      return Fail(kMsgRecordNotRead, report, LevelNotify);
     }
-    return Fail(1, report, LevelFatal);
+    return Fail(kMsgRecordRetrievalError, report, LevelFatal);
   }
 }
 
@@ -245,8 +245,8 @@ Level TableManager::Add(bool report) {
     Info().autoIncDone = false;
     return LevelOk;
   }
-  if (code != ErrorCode::CreatesDuplicateKey) return Fail(4, report, LevelNotify);
-  SetLastError(13);
+  if (code != ErrorCode::CreatesDuplicateKey) return Fail(kMsgRecordInsertError, report, LevelNotify);
+  SetLastError(kMsgDuplicateKey);
   if (!report) return LevelNotify;
   std::string description;
   for (const ManagedKey& key : keys_) {
@@ -255,7 +255,7 @@ Level TableManager::Add(bool report) {
       break;
     }
   }
-  return RaiseErrorText(13, description);
+  return RaiseErrorText(kMsgDuplicateKey, description);
 }
 
 bool TableManager::HoldsDuplicate(const ManagedKey& key, bool adding) {
@@ -286,9 +286,9 @@ Level TableManager::Update(bool report) {
   const std::string position = CurrentPosition();
   const ErrorCode code = Perform(FileOperation::PUT);
   if (code == ErrorCode::Ok) return LevelOk;
-  if (code != ErrorCode::RecordChangedByAnotherStation) return Fail(25, report, LevelNotify);
-  SetLastError(6);
-  if (report) (void)RaiseError(6);
+  if (code != ErrorCode::RecordChangedByAnotherStation) return Fail(kMsgRecordNotUpdated, report, LevelNotify);
+  SetLastError(kMsgRecordChangedElsewhere);
+  if (report) (void)RaiseError(kMsgRecordChangedElsewhere);
   // The buffer now takes the other station's version, so nothing stale is
   // written by a second attempt.
   KeptErrorState keep;
@@ -298,7 +298,7 @@ Level TableManager::Update(bool report) {
 }
 
 Level TableManager::RemoveRecord(bool report) {
-  if (Failed(Perform(FileOperation::DELETE))) return Fail(11, report, LevelNotify);
+  if (Failed(Perform(FileOperation::DELETE))) return Fail(kMsgRecordNotDeleted, report, LevelNotify);
   return LevelOk;
 }
 

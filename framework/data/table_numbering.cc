@@ -40,8 +40,8 @@ Level TableManager::Reserve(bool report) {
       return LevelOk;
     }
     if (++failures < 3) continue;  // another station may have taken the number: try anew
-    SetLastError(32);
-    if (report && RaiseError(32) == LevelOk) {
+    SetLastError(kMsgAutoIncrementError);
+    if (report && RaiseError(kMsgAutoIncrementError) == LevelOk) {
       failures = 0;
       continue;
     }
@@ -90,7 +90,7 @@ bool TableManager::NumberKey(const ManagedKey& key, bool report, Level& failure)
     }
   } else if (code != ErrorCode::RecordNotAvailable) {
     Buffer() = primed;
-    failure = Fail(1, report, LevelNotify);
+    failure = Fail(kMsgRecordRetrievalError, report, LevelNotify);
     return false;
   }
   Buffer() = primed;

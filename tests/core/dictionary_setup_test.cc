@@ -198,7 +198,7 @@ TEST_F(DictionarySetupTest, FieldRulesNameTheirFieldAndListInMessage15) {
       ASSERT_EQ(IntegerField<FieldType::Byte>(c.field).Set(record, c.badNumber), StoreResult::Ok);
     }
     EXPECT_EQ(c.table->CheckFieldQuiet(number), LevelNotify);
-    EXPECT_EQ(c.table->LastError(), 15);
+    EXPECT_EQ(c.table->LastError(), kMsgValueNotInList);
     EXPECT_TRUE(box_.shown.empty());
     EXPECT_EQ(c.table->CheckField(number), LevelNotify);
     ASSERT_EQ(box_.shown.size(), 1u);
@@ -223,7 +223,7 @@ TEST_F(DictionarySetupTest, ARecordBreakingARuleIsNotAdded) {
   ASSERT_EQ(BAS.POL.Set(employees.Buffer(), Cp1251Literal("жен.")), StoreResult::Ok);
   ASSERT_EQ(BAS.ALIMENT.Set(employees.Buffer(), 4), StoreResult::Ok);
   EXPECT_EQ(employees.AddRecord(), LevelNotify);
-  EXPECT_EQ(employees.LastError(), 15);
+  EXPECT_EQ(employees.LastError(), kMsgValueNotInList);
   ASSERT_EQ(BAS.ALIMENT.Set(employees.Buffer(), 3), StoreResult::Ok);
   EXPECT_EQ(employees.AddRecord(), LevelOk);
   EXPECT_EQ(StoredMonths(employees, BAS.NUM, BAS.DATA).size(), 1u);

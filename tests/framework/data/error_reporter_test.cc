@@ -67,7 +67,7 @@ TEST(PlaceholderTest, ReplacesInOrderWithoutRescanningOrEatingLongerNames) {
 TEST_F(ReporterTest, FatalMessageShowsTheTextWithTheSuffixThenHalt) {
   RuntimeErrorState().Set(ErrorCode::TooManyOpenFiles);
   reporter_.PutFileName("NBASA   ");
-  EXPECT_EQ(reporter_.Raise(23), LevelFatal);
+  EXPECT_EQ(reporter_.Raise(kMsgFileAccessError), LevelFatal);
   ASSERT_EQ(box_.shown.size(), 2u);
   EXPECT_EQ(box_.shown[0].caption, "File Access Error");
   EXPECT_EQ(box_.shown[0].text,
@@ -82,11 +82,11 @@ TEST_F(ReporterTest, FatalitiesGiveTheirButtonsAndLevels) {
   Message program{200, 2, "P", "p", {}}, other{201, 9, "O", "o", {}}, silentOk{202, 0, "Z", "z", {}};
   ASSERT_TRUE(reporter_.AddMessages(PackMessages(std::vector<Message>{program, other, silentOk})));
   box_.answers = {kButtonNo, kButtonYes};
-  EXPECT_EQ(reporter_.Raise(35), LevelCancel);
-  EXPECT_EQ(reporter_.Raise(35), LevelOk);
+  EXPECT_EQ(reporter_.Raise(kMsgSaveRecord), LevelCancel);
+  EXPECT_EQ(reporter_.Raise(kMsgSaveRecord), LevelOk);
   EXPECT_EQ(box_.shown[0].buttons, unsigned{kButtonYes | kButtonNo});
   EXPECT_EQ(box_.shown[0].icon, MessageIcon::Question);
-  EXPECT_EQ(reporter_.Raise(13), LevelNotify);
+  EXPECT_EQ(reporter_.Raise(kMsgDuplicateKey), LevelNotify);
   EXPECT_EQ(box_.shown.back().icon, MessageIcon::Exclamation);
   EXPECT_EQ(reporter_.Raise(202), LevelOk);
   EXPECT_EQ(box_.shown.size(), 3u);
@@ -99,13 +99,13 @@ TEST_F(ReporterTest, FatalitiesGiveTheirButtonsAndLevels) {
 TEST_F(ReporterTest, MultiLineTextsAndALaterDefinitionOverrides) {
   RuntimeErrorState().Set(ErrorCode::CreatesDuplicateKey);
   reporter_.PutFileName("basa");
-  (void)reporter_.Raise(32);
+  (void)reporter_.Raise(kMsgAutoIncrementError);
   EXPECT_EQ(box_.shown.back().text,
             "Attempts to automatically number this record have failed.|File: basa|Error: Creates Duplicate Key "
             "(40).|Try Again?");
   Message mine{13, 5, "Mine", "new: %Previous", {}};
   ASSERT_TRUE(reporter_.AddMessages(PackMessages(std::vector<Message>{mine})));
-  (void)reporter_.RaiseText(13, "BAS:num_key");
+  (void)reporter_.RaiseText(kMsgDuplicateKey, "BAS:num_key");
   EXPECT_EQ(box_.shown.back().caption, "Mine");
   EXPECT_EQ(box_.shown.back().text, "new: Adding this record creates a duplicate entry for the key: %Message");
 }
@@ -127,22 +127,22 @@ TEST_F(ReporterTest, ProcedureStackIsPerThread) {
 
 TEST_F(ReporterTest, SilentShowsNothingAndAskPlainGivesItsDefault) {
   reporter_.silent = true;
-  EXPECT_EQ(reporter_.AskPlain(35, kButtonYes | kButtonNo | kButtonCancel, kButtonCancel), unsigned{kButtonCancel});
-  EXPECT_EQ(reporter_.Raise(13), LevelNotify);
+  EXPECT_EQ(reporter_.AskPlain(kMsgSaveRecord, kButtonYes | kButtonNo | kButtonCancel, kButtonCancel), unsigned{kButtonCancel});
+  EXPECT_EQ(reporter_.Raise(kMsgDuplicateKey), LevelNotify);
   EXPECT_TRUE(box_.shown.empty());
   reporter_.silent = false;
   box_.answers = {kButtonNo};
-  EXPECT_EQ(reporter_.AskPlain(35, kButtonYes | kButtonNo, kButtonYes), unsigned{kButtonNo});
+  EXPECT_EQ(reporter_.AskPlain(kMsgSaveRecord, kButtonYes | kButtonNo, kButtonYes), unsigned{kButtonNo});
 }
 
 TEST_F(ReporterTest, HistoryKeepsTheNewestAndCategoriesFallBack) {
   reporter_.historyThreshold = 2;
-  for (MessageId id : {MessageId{22}, MessageId{12}, MessageId{20}}) (void)reporter_.Raise(id);
+  for (MessageId id : {kMsgNoRecords, kMsgFormCannotDelete, kMsgFormCannotInsert}) (void)reporter_.Raise(id);
   ASSERT_EQ(reporter_.History().size(), 2u);
-  EXPECT_EQ(reporter_.History()[0].id, 12);
+  EXPECT_EQ(reporter_.History()[0].id, kMsgFormCannotDelete);
   EXPECT_EQ(reporter_.History()[1].category, "Ruv");
-  reporter_.PutCategory(20, "Forms");
-  EXPECT_EQ(reporter_.CategoryOf(20), "Forms");
+  reporter_.PutCategory(kMsgFormCannotInsert, "Forms");
+  EXPECT_EQ(reporter_.CategoryOf(kMsgFormCannotInsert), "Forms");
   EXPECT_EQ(reporter_.CategoryOf(65535), "Ruv");
 }
 
@@ -152,7 +152,7 @@ TEST(FatalExitTest, TheProgramEndsWithStatusZero) {
         RecordingBox box;
         ErrorReporter reporter(box);
         reporter.InitDefault();
-        (void)reporter.Raise(39);
+        (void)reporter.Raise(kMsgFileUsageError);
       },
       ::testing::ExitedWithCode(0), "");
 }

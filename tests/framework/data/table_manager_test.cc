@@ -158,14 +158,14 @@ TEST_F(TableManagerTest, AKeyThatCannotBeRebuiltEndsTheProgramWithMessage26) {
   EXPECT_EQ(box_.shown[1].text,
             "Error: (BUILD Cancelled (93)) repairing key for numb.  Press OK to end this application");
   EXPECT_EQ(reporter_.halts, 1);
-  EXPECT_EQ(manager_.LastError(), 26);
+  EXPECT_EQ(manager_.LastError(), kMsgKeyNotBuilt);
   EXPECT_EQ(driver_.Count(Op::OPEN), 1u);
 }
 
 TEST_F(TableManagerTest, AQuietOpenOnAnInvalidKeyOnlyRecordsMessage27) {
   driver_.script[Op::OPEN] = {ErrorCode::KeyFileMustBeRebuilt};
   EXPECT_EQ(manager_.OpenPhysically(false), LevelNotify);
-  EXPECT_EQ(manager_.LastError(), 27);
+  EXPECT_EQ(manager_.LastError(), kMsgInvalidKey);
   EXPECT_EQ(driver_.Count(Op::BUILDfile), 0u);
   EXPECT_TRUE(box_.shown.empty());
 }
@@ -221,7 +221,7 @@ TEST(DuplicateKeyMessage, NamesTheFirstDuplicatedKeyWhicheverRecordIsCurrent) {
       box.shown.clear();
       fill(c.code, c.name);
       EXPECT_EQ(manager.AddRecord(), LevelNotify);
-      EXPECT_EQ(manager.LastError(), 13);
+      EXPECT_EQ(manager.LastError(), kMsgDuplicateKey);
       ASSERT_EQ(box.shown.size(), 1u);
       EXPECT_EQ(box.shown[0].caption, "Duplicate Key Error");
       EXPECT_EQ(box.shown[0].text, "Adding this record creates a duplicate entry for the key: " + std::string(c.key));
@@ -230,7 +230,7 @@ TEST(DuplicateKeyMessage, NamesTheFirstDuplicatedKeyWhicheverRecordIsCurrent) {
     box.shown.clear();
     fill(3, "x");
     EXPECT_EQ(manager.TryAddRecord(), LevelNotify);
-    EXPECT_EQ(manager.LastError(), 13);
+    EXPECT_EQ(manager.LastError(), kMsgDuplicateKey);
     EXPECT_TRUE(box.shown.empty());
     OperationAnswer count;
     (void)PerformFileOperation(table.file, Op::RECORDSfile, {}, count);

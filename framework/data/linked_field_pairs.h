@@ -1,8 +1,9 @@
-// BufferedPairList: the linking fields of a relation — pairs of a field of
+// LinkedFieldPairs: the linking fields of a relation — pairs of a field of
 // this table (left) and the matching field of the related table (right), each
 // with a remembered copy of the left value (buffer) — and the operations over
 // all pairs at once: assign one side to another, clear the right side, and
-// compare (true only when every pair is equal, byte for byte).
+// compare (true only when every pair is equal, byte for byte). A browse's
+// range fields, paired with their limit values, are kept the same way.
 //
 // Fields are addressed in their record buffers, which outlive the list.
 // Not thread-safe: used only by the run token's holder.
@@ -16,7 +17,7 @@
 
 namespace zelvo {
 
-class BufferedPairList {
+class LinkedFieldPairs {
  public:
   struct Side {
     RecordBuffer* record;

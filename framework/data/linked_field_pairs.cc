@@ -1,4 +1,4 @@
-#include "framework/data/field_pair_list.h"
+#include "framework/data/linked_field_pairs.h"
 
 #include <algorithm>
 #include <cstring>
@@ -8,11 +8,11 @@
 namespace zelvo {
 namespace {
 
-std::uint8_t* At(BufferedPairList::Side side) { return side.record->Bytes().data() + side.field->offset; }
+std::uint8_t* At(LinkedFieldPairs::Side side) { return side.record->Bytes().data() + side.field->offset; }
 
 // Copies a value between two fields of the same declaration; a differing
 // declaration goes through the value's text, as an assignment would.
-void Copy(BufferedPairList::Side from, BufferedPairList::Side to) {
+void Copy(LinkedFieldPairs::Side from, LinkedFieldPairs::Side to) {
   if (from.field->type == to.field->type && from.field->Bytes() == to.field->Bytes() &&
       from.field->places == to.field->places) {
     std::memmove(At(to), At(from), to.field->Bytes());
@@ -21,30 +21,30 @@ void Copy(BufferedPairList::Side from, BufferedPairList::Side to) {
   (void)AssignText(*to.field, At(to), ValueText(*from.field, At(from)));
 }
 
-bool Same(BufferedPairList::Side a, BufferedPairList::Side b) {
+bool Same(LinkedFieldPairs::Side a, LinkedFieldPairs::Side b) {
   if (a.field->Bytes() == b.field->Bytes()) return std::memcmp(At(a), At(b), a.field->Bytes()) == 0;
   return ValueText(*a.field, At(a)) == ValueText(*b.field, At(b));
 }
 
 }  // namespace
 
-void BufferedPairList::AddPair(Side left, Side right) {
+void LinkedFieldPairs::AddPair(Side left, Side right) {
   pairs_.push_back({left, right, std::vector<std::uint8_t>(At(left), At(left) + left.field->Bytes())});
 }
 
-void BufferedPairList::AssignLeftToRight() {
+void LinkedFieldPairs::AssignLeftToRight() {
   for (Pair& p : pairs_) Copy(p.left, p.right);
 }
-void BufferedPairList::AssignRightToLeft() {
+void LinkedFieldPairs::AssignRightToLeft() {
   for (Pair& p : pairs_) Copy(p.right, p.left);
 }
-void BufferedPairList::AssignLeftToBuffer() {
+void LinkedFieldPairs::AssignLeftToBuffer() {
   for (Pair& p : pairs_) std::copy(At(p.left), At(p.left) + p.left.field->Bytes(), p.buffer.begin());
 }
-void BufferedPairList::AssignBufferToLeft() {
+void LinkedFieldPairs::AssignBufferToLeft() {
   for (Pair& p : pairs_) std::copy(p.buffer.begin(), p.buffer.end(), At(p.left));
 }
-void BufferedPairList::AssignBufferToRight() {
+void LinkedFieldPairs::AssignBufferToRight() {
   for (Pair& p : pairs_) {
     if (p.left.field->Bytes() == p.right.field->Bytes() && p.left.field->type == p.right.field->type) {
       std::copy(p.buffer.begin(), p.buffer.end(), At(p.right));
@@ -53,20 +53,20 @@ void BufferedPairList::AssignBufferToRight() {
     }
   }
 }
-void BufferedPairList::ClearRight() {
+void LinkedFieldPairs::ClearRight() {
   for (Pair& p : pairs_)
     for (std::uint16_t i = 0; i < p.right.field->elements; ++i)
       ClearElement(*p.right.field, At(p.right) + i * p.right.field->ElementBytes());
 }
-bool BufferedPairList::EqualLeftRight() const {
+bool LinkedFieldPairs::EqualLeftRight() const {
   return std::all_of(pairs_.begin(), pairs_.end(), [](const Pair& p) { return Same(p.left, p.right); });
 }
-bool BufferedPairList::EqualLeftBuffer() const {
+bool LinkedFieldPairs::EqualLeftBuffer() const {
   return std::all_of(pairs_.begin(), pairs_.end(), [](const Pair& p) {
     return std::memcmp(At(p.left), p.buffer.data(), p.buffer.size()) == 0;
   });
 }
-bool BufferedPairList::EqualRightBuffer() const {
+bool LinkedFieldPairs::EqualRightBuffer() const {
   return std::all_of(pairs_.begin(), pairs_.end(), [](const Pair& p) {
     if (p.right.field->Bytes() == p.buffer.size()) return std::memcmp(At(p.right), p.buffer.data(), p.buffer.size()) == 0;
     return ValueText(*p.right.field, At(p.right)) == ValueText(*p.left.field, p.buffer.data());
