@@ -141,9 +141,10 @@ VxrOrderedRecords& KeyRecords(VxrFileState& s, std::size_t index);
 // Sets each key's partially built bit from its counters (a build limit).
 VxrStatus ReadPartialKeys(VxrTree& tree, VxrFileState& s);
 
-// The record buffer as stored (OEM text converted) and back.
+// The record buffer as stored (OEM text converted) and back; nullopt for a
+// stored data part that is not the record's size, which only damage makes.
 Bytes StoredImage(const File& file);
-Bytes BufferImage(const File& file, std::string_view stored);
+std::optional<Bytes> BufferImage(const File& file, std::string_view stored);
 std::string_view AsText(const Bytes& bytes);
 
 std::string TablePrefix(std::uint32_t table);
