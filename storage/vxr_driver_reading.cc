@@ -40,7 +40,7 @@ std::optional<std::uint32_t> ToRecordNumber(std::uint64_t pointer) {
 // first: refused, the read answers 43 and nothing moves.
 ErrorCode IntoBuffer(File& file, VxrFileState& s, std::uint32_t number, const std::string& stored,
                      OperationAnswer& answer) {
-  const std::optional<Bytes> image = BufferImage(file, stored);
+  const std::optional<Bytes> image = BufferImage(file, s, stored);
   if (!image) return Answer(VxrStatus::Corrupt(kVxrRecordForm), answer);
   if ((file.State() & kHoldArmed) != 0) {
     if (!s.open->station->TryLock(number)) return ErrorCode::RecordIsAlreadyHeld;
@@ -48,7 +48,8 @@ ErrorCode IntoBuffer(File& file, VxrFileState& s, std::uint32_t number, const st
     s.held = number;
   }
   if ((file.State() & kWatchArmed) != 0) s.watched = stored;
-  std::copy(image->begin(), image->end(), file.Record().Bytes().begin());
+  auto buffer = file.Record().Bytes();
+  std::copy_n(image->begin(), std::min(image->size(), buffer.size()), buffer.begin());
   s.current = number;
   s.cursor = number;
   s.at = At::Record;
@@ -246,8 +247,8 @@ Bytes StoredImage(const File& file) {
   return image;
 }
 
-std::optional<Bytes> BufferImage(const File& file, std::string_view stored) {
-  if (stored.size() != file.Record().Size()) return std::nullopt;
+std::optional<Bytes> BufferImage(const File& file, const VxrFileState& s, std::string_view stored) {
+  if (stored.size() != s.recordSize) return std::nullopt;
   Bytes image(stored.begin(), stored.end());
   if (file.Declaration().Has(kFileOem)) ConvertVxrText(file.Declaration().fields, image, VxrTextDirection::FromOem);
   return image;

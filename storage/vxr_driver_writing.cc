@@ -101,7 +101,7 @@ VxrStatus Put(File& file, VxrFileState& s, std::uint32_t number, ErrorCode missi
   }
   const Bytes image = StoredImage(file);
   if (AsText(image) == stored) return {};
-  const std::optional<Bytes> old = BufferImage(file, stored);
+  const std::optional<Bytes> old = BufferImage(file, s, stored);
   if (!old) return VxrStatus::Corrupt(kVxrRecordForm);
   const VxrTableKeys table = TableKeys(file, s);
   if (const VxrStatus k = MaintainVxrKeys(*s.open->tree, table, number, std::span<const std::uint8_t>(*old),
@@ -115,7 +115,7 @@ VxrStatus Put(File& file, VxrFileState& s, std::uint32_t number, ErrorCode missi
 VxrStatus Delete(File& file, VxrFileState& s) {
   std::string stored;
   if (const VxrStatus r = StoredRecord(s, s.current, ErrorCode::RecordNotAvailable, stored); !r.Ok()) return r;
-  const std::optional<Bytes> old = BufferImage(file, stored);
+  const std::optional<Bytes> old = BufferImage(file, s, stored);
   if (!old) return VxrStatus::Corrupt(kVxrRecordForm);
   if (const VxrStatus e = s.open->tree->Erase(VxrDataRecordKey(s.table, s.current)); !e.Ok()) return e;
   const VxrTableKeys table = TableKeys(file, s);
