@@ -27,10 +27,10 @@
 #include <vector>
 
 #include "storage/declare_fields.h"
-#include "storage/error_state.h"
 #include "storage/file_operations.h"
 #include "storage/vxr_check.h"
 #include "storage/vxr_header.h"
+#include "tests/storage/vxr_read_whole.h"
 
 namespace zelvo {
 namespace {
@@ -68,39 +68,25 @@ enum Outcome : int {
   kChanged = 15,       // the file's bytes changed (set by the parent)
 };
 
-// An error a user can act on: a known code, and for 90 the driver's words.
-bool Clear(ErrorCode code) {
-  if (!KnownErrorText(code)) return false;
-  return code != ErrorCode::FileSystemError || !RuntimeErrorState().FileErrorText().empty();
-}
-
-// Walks every order both ways; each walk may deliver at most `budget` records.
-Outcome ReadWhole(const std::string& name, std::size_t budget) {
+// Opens the table read-only, as a reading station, and reads it every way;
+// each walk may deliver at most `budget` records.
+Outcome ReadEveryWay(const std::string& name, std::size_t budget) {
   const FileDeclaration declaration = Declaration(name);
   File file(declaration);
   OperationArguments open;
-  open.mode = AccessMode{0x40};  // read only, others may write: as a reading station
+  open.mode = AccessMode{0x40};
   if (const ErrorCode code = PerformFileOperation(file, Op::OPEN, open); code != ErrorCode::Ok) {
-    return Clear(code) ? kRefused : kUnclear;
+    return testing::ClearError(code) ? kRefused : kUnclear;
   }
-  Outcome outcome = kReadWhole;
-  for (std::size_t key = 0; key <= std::size(kDamagedKeys) && outcome != kUnclear; ++key) {
-    for (const Op step : {Op::NEXT, Op::PREVIOUS}) {
-      OperationArguments order;
-      order.key = key;
-      (void)PerformFileOperation(file, key == 0 ? Op::SETfile : Op::SETkey, order);
-      std::size_t delivered = 0;
-      ErrorCode code = ErrorCode::Ok;
-      while ((code = PerformFileOperation(file, step, {})) == ErrorCode::Ok) {
-        if (++delivered > budget) return kOverBudget;
-      }
-      if (code == ErrorCode::RecordNotAvailable) continue;
-      if (!Clear(code)) return kUnclear;
-      outcome = kRefused;
-    }
-  }
+  const testing::WholeRead read = testing::ReadWhole(file, std::size(kDamagedKeys), budget);
   (void)PerformFileOperation(file, Op::CLOSE, {});
-  return outcome;
+  switch (read) {
+    case testing::WholeRead::Whole: return kReadWhole;
+    case testing::WholeRead::Refused: return kRefused;
+    case testing::WholeRead::OverBudget: return kOverBudget;
+    case testing::WholeRead::Unclear: break;
+  }
+  return kUnclear;
 }
 
 // The child's work on the damaged file `name`.VXR.
@@ -109,7 +95,7 @@ Outcome Examine(const std::string& name) {
   if (!report.readable && report.findings.empty()) return kUnclear;
   // No walk can meet more records than the tree holds, and the check counts
   // each record it reaches (no page twice).
-  const Outcome read = ReadWhole(name, report.records + 1);
+  const Outcome read = ReadEveryWay(name, report.records + 1);
   if (read == kRefused && report.Sound()) return kMissedByCheck;
   return read;
 }
@@ -210,10 +196,10 @@ std::string Mutant(const std::string& bytes, const std::vector<PagePlace>& pages
   return out;
 }
 
-class VxrDamagedFileTest : public testing::Test {
+class VxrDamagedFileTest : public ::testing::Test {
  protected:
   void SetUp() override {
-    dir_ = fs::path(testing::TempDir()) / ("vxr_damaged_" + std::to_string(getpid()));
+    dir_ = fs::path(::testing::TempDir()) / ("vxr_damaged_" + std::to_string(getpid()));
     fs::remove_all(dir_);
     fs::create_directories(dir_);
   }
