@@ -204,7 +204,7 @@ class Checker {
       if (!CheckZones(store.Header(), size.size)) return;
     }
     VxrTree tree(store);
-    const std::set<std::uint32_t> loaded = CheckPages(store);
+    const std::set<std::uint32_t> loaded = CheckPages(store, size.size);
     CheckTree(tree, loaded);
     CheckNumbers(store.Header().lastNumber);
     // Counted against records that could not be read, every table would show
@@ -276,12 +276,15 @@ class Checker {
     return usable;
   }
 
-  // Loads every page of every zone; answers those that decoded.
-  std::set<std::uint32_t> CheckPages(VxrPageStore& store) {
+  // Loads every page of every zone that starts inside the file (a zone
+  // reaching past its end is said already, not each of the pages that are not
+  // there: a damaged zone may name millions); answers those that decoded.
+  std::set<std::uint32_t> CheckPages(VxrPageStore& store, std::uint64_t fileSize) {
     std::set<std::uint32_t> loaded;
     const VxrHeader h = store.Header();
     for (std::size_t i = 1; i < kVxrZones; ++i) {
-      for (std::uint64_t r = h.zones[i].start; r < h.zones[i].end; r += i) {
+      for (std::uint64_t r = h.zones[i].start;
+           r < h.zones[i].end && VxrPageOffset(static_cast<std::uint32_t>(r)) < fileSize; r += i) {
         const auto reference = static_cast<std::uint32_t>(r);
         VxrPage* page = nullptr;
         const VxrStatus s = store.Load(reference, page);

@@ -58,14 +58,14 @@ FileDeclaration Declaration(const std::string& name) {
 
 // What became of one damaged file; the process's exit status.
 enum Outcome : int {
-  kReadWhole = 0,      // every walk reached its end
-  kRefused = 1,        // a walk, or the open, ended with a clear error
-  kOverBudget = 10,    // a walk delivered more records than the file holds
-  kUnclear = 11,       // an error without words, or the check without a finding
-  kMissedByCheck = 12, // the check called sound a file that cannot be read whole
-  kHung = 13,          // stopped by the watchdog (set by the parent)
-  kCrashed = 14,       // ended by a signal (set by the parent)
-  kChanged = 15,       // the file's bytes changed (set by the parent)
+  kReadWhole = 0,       // every walk reached its end
+  kRefused = 1,         // a walk, or the open, ended with a clear error
+  kOverBudget = 10,     // a walk delivered more records than the file holds
+  kUnclear = 11,        // an error without words, or the check without a finding
+  kMissedByCheck = 12,  // the check called sound a file that cannot be read whole
+  kHung = 13,           // stopped by the watchdog (set by the parent)
+  kCrashed = 14,        // ended by a signal (set by the parent)
+  kChanged = 15,        // the file's bytes changed (set by the parent)
 };
 
 // Opens the table read-only, as a reading station, and reads it every way;
@@ -74,7 +74,7 @@ Outcome ReadEveryWay(const std::string& name, std::size_t budget) {
   const FileDeclaration declaration = Declaration(name);
   File file(declaration);
   OperationArguments open;
-  open.mode = AccessMode{0x40};
+  open.mode = AccessMode{0x40};  // read only, others may write
   if (const ErrorCode code = PerformFileOperation(file, Op::OPEN, open); code != ErrorCode::Ok) {
     return testing::ClearError(code) ? kRefused : kUnclear;
   }
