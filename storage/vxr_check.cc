@@ -23,9 +23,6 @@ namespace {
 constexpr std::uint8_t kTableNameMark = 0xFE;
 constexpr std::uint8_t kTransactionMark = 0xFF;
 constexpr std::uint8_t kMemoMark = 0xFC;
-// The last issued number stays below this, or no new table or record could
-// be given a number.
-constexpr std::uint32_t kNumbersEnd = 0xFE000000;
 
 std::string Hex(std::uint64_t value) {
   char text[24];
@@ -413,7 +410,7 @@ class Checker {
       Add("header", "last issued number " + std::to_string(lastNumber) +
                         " is below the highest number present, " + std::to_string(highest_));
     }
-    if (lastNumber >= kNumbersEnd) {
+    if (lastNumber >= kVxrNumbersEnd) {
       Add("header", "last issued number " + Hex(lastNumber) +
                         " has reached 0xFE in its highest byte: no new table or record can be numbered");
     }

@@ -248,7 +248,7 @@ VxrStatus ReadPartialKeys(VxrTree& tree, VxrFileState& s) {
 
 VxrStatus NextNumber(VxrPageStore& store, std::uint32_t& number) {
   VxrHeader& header = store.Header();
-  if (header.lastNumber + 1 >= 0xFE000000u) return VxrStatus::Corrupt(kVxrNumberOverflow);
+  if (header.lastNumber + 1 >= kVxrNumbersEnd) return VxrStatus::Corrupt(kVxrNumberOverflow);
   number = ++header.lastNumber;
   store.MarkHeaderChanged();
   return {};
