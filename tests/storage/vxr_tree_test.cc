@@ -23,6 +23,13 @@ using std::string_literals::operator""s;
 using Model = std::map<std::string, std::string, bool (*)(const std::string&, const std::string&)>;
 bool KeyLess(const std::string& a, const std::string& b) { return CompareVxrKeys(a, b) < 0; }
 
+// The key of data record `n` of table 1.
+std::string Key(std::uint32_t n) {
+  std::string k = "\x00\x00\x00\x01\xF3"s;
+  for (int i = 3; i >= 0; --i) k.push_back(static_cast<char>(n >> (8 * i)));
+  return k;
+}
+
 // A VXR file in a fresh temporary folder, opened through a chosen file system.
 class VxrTreeTest : public testing::Test {
  protected:
@@ -51,6 +58,22 @@ class VxrTreeTest : public testing::Test {
     tree_ = std::make_unique<VxrTree>(*store_);
     return {};
   }
+
+  // The bytes of a file of `records` records of 40 bytes, closed.
+  std::string WrittenBytes(std::uint32_t records) {
+    EXPECT_TRUE(Open().Ok());
+    for (std::uint32_t n = 0; n < records; ++n) EXPECT_TRUE(tree_->Insert(Key(n), std::string(40, 'r')).Ok());
+    EXPECT_TRUE(tree_->Write().Ok());
+    return Closed();
+  }
+  // Closes the file; its bytes.
+  std::string Closed() {
+    tree_.reset();
+    store_.reset();
+    std::ifstream in(path_, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
+  }
+  void Rewrite(const std::string& bytes) { std::ofstream(path_, std::ios::binary | std::ios::trunc) << bytes; }
 
   // Every record in order, front to back and back to front, against the
   // model; the zones closed up by whole pages: each starts where the one
@@ -84,12 +107,6 @@ class VxrTreeTest : public testing::Test {
   std::unique_ptr<VxrPageStore> store_;
   std::unique_ptr<VxrTree> tree_;
 };
-
-std::string Key(std::uint32_t n) {
-  std::string k = "\x00\x00\x00\x01\xF3"s;
-  for (int i = 3; i >= 0; --i) k.push_back(static_cast<char>(n >> (8 * i)));
-  return k;
-}
 
 TEST_F(VxrTreeTest, ManyRecordsSplitIntoLevelsAndSurviveReopening) {
   ASSERT_TRUE(Open().Ok());
@@ -367,23 +384,14 @@ TEST_F(VxrTreeTest, ForeignAndDamagedFiles) {
 // and a search or an insert that would go down through it is refused. Nothing
 // is written.
 TEST_F(VxrTreeTest, AChildReferenceToAnotherPageEndsEveryWalkThere) {
-  ASSERT_TRUE(Open().Ok());
-  for (std::uint32_t n = 0; n < 400; ++n) ASSERT_TRUE(tree_->Insert(Key(n), std::string(40, 'r')).Ok());
-  ASSERT_TRUE(tree_->Write().Ok());
-  const std::uint32_t root = store_->Header().root;
-  tree_.reset();
-  store_.reset();
-  std::string bytes;
-  {
-    std::ifstream in(path_, std::ios::binary);
-    bytes.assign(std::istreambuf_iterator<char>(in), {});
-  }
+  std::string bytes = WrittenBytes(400);
   const auto span = std::span(reinterpret_cast<std::uint8_t*>(bytes.data()), bytes.size());
+  const std::uint32_t root = VxrLoad32(span, 28);
   const std::uint64_t at = VxrPageOffset(root);
   ASSERT_EQ(span[at + 12], 1);  // a root over leaves
   ASSERT_GE(VxrLoad16(span, at + 10), 4);
   VxrStore32(span, at + 13 + 4 * 2, VxrLoad32(span, at + 13 + 4 * 1));  // the third child is the second
-  std::ofstream(path_, std::ios::binary | std::ios::trunc) << bytes;
+  Rewrite(bytes);
 
   ASSERT_TRUE(Open(PosixFileSystem(), false).Ok());
   for (const bool forward : {true, false}) {
@@ -408,26 +416,14 @@ TEST_F(VxrTreeTest, AChildReferenceToAnotherPageEndsEveryWalkThere) {
   EXPECT_EQ(tree_->Find(third).status.corruption, kVxrTreeShape);
   EXPECT_EQ(tree_->Insert(third + '\x01', "x").corruption, kVxrTreeShape);
   EXPECT_TRUE(tree_->Write().Ok());  // nothing to write
-  tree_.reset();
-  store_.reset();
-  std::ifstream in(path_, std::ios::binary);
-  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), bytes);
+  EXPECT_EQ(Closed(), bytes);
 }
 
 // Zones that reach far past the end of a damaged file: the pages inside it
 // still read, but a write, which would have to move pages that are not there,
 // is refused and the file stays as it was.
 TEST_F(VxrTreeTest, ZonesPastTheEndOfTheFileRefuseAWrite) {
-  ASSERT_TRUE(Open().Ok());
-  for (std::uint32_t n = 0; n < 100; ++n) ASSERT_TRUE(tree_->Insert(Key(n), std::string(40, 'r')).Ok());
-  ASSERT_TRUE(tree_->Write().Ok());
-  tree_.reset();
-  store_.reset();
-  std::string bytes;
-  {
-    std::ifstream in(path_, std::ios::binary);
-    bytes.assign(std::istreambuf_iterator<char>(in), {});
-  }
+  std::string bytes = WrittenBytes(100);
   const auto span = std::span(reinterpret_cast<std::uint8_t*>(bytes.data()), bytes.size());
   std::size_t last = kVxrZones - 1;
   while (VxrLoad32(span, 32 + 4 * last) == VxrLoad32(span, 272 + 4 * last)) --last;
@@ -436,7 +432,7 @@ TEST_F(VxrTreeTest, ZonesPastTheEndOfTheFileRefuseAWrite) {
     if (i > last) VxrStore32(span, 32 + 4 * i, end);
     VxrStore32(span, 272 + 4 * i, end);
   }
-  std::ofstream(path_, std::ios::binary | std::ios::trunc) << bytes;
+  Rewrite(bytes);
 
   ASSERT_TRUE(Open().Ok());
   EXPECT_TRUE(tree_->Find(Key(7)).Found());
@@ -444,10 +440,7 @@ TEST_F(VxrTreeTest, ZonesPastTheEndOfTheFileRefuseAWrite) {
   const VxrStatus written = tree_->Write();
   EXPECT_EQ(written.code, ErrorCode::FileSystemError);
   EXPECT_EQ(written.corruption, kVxrShortPage);
-  tree_.reset();
-  store_.reset();
-  std::ifstream in(path_, std::ios::binary);
-  EXPECT_EQ(std::string(std::istreambuf_iterator<char>(in), {}), bytes);
+  EXPECT_EQ(Closed(), bytes);
 }
 
 }  // namespace
