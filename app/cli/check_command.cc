@@ -10,12 +10,15 @@ namespace {
 constexpr const char* kSummary = "verify an indexed record file (VXR) and report every inconsistency";
 
 constexpr const char* kHelpFooter = R"(
-Checks the header, the page zones, every page (its place, its stated sizes,
-its record order), the tree (levels, order across pages, parent copies of
-child first records), each table's counters against the records present, the
-last issued number against the highest table and record number, and every
-key entry against its data record and every data record against its entries.
-The file is only read, never changed.
+Checks the header (its fixed words, the last issued number against the
+highest table and record number and below 0xFE000000), the page zones, every
+page (its place, its stated sizes, its record order, its split limits), the
+tree (levels, order across pages, parent copies of child first records), the
+records (each of a known kind, each number issued once, data records of the
+table's record size, definitions in whole chunks), each table's counters
+against the records present, and every key entry against its data record and
+every data record against its entries (no value twice in a key without
+duplicates). The file is only read, never changed.
 
 Prints each inconsistency as "LOCATION: TEXT", then a summary line.
 Exit status: 0 sound, 1 inconsistent, 2 the file cannot be read.)";

@@ -341,6 +341,7 @@ TableOutcome DumpTable(const TableDeclaration& table, const TableOptions& option
     }
     WriteRecord(file.Record(), options.format, out);
     ++outcome.records;
+    if (!out) break;  // nobody reads on: a closed pipe ends the dump
   }
   out.flush();
   if (!out && outcome.ok()) outcome.errors.push_back("cannot write the output");

@@ -1,16 +1,22 @@
 // Checking an indexed record file (VXR) as a whole: every inconsistency found,
 // each with where it lies, rather than the first failure an operation meets.
 //
-// What is checked: the header (signature, an interrupted write, the committed
-// end against the used end, the last issued number against the highest table
-// and record number present), the page zones (order, whole pages, within the
-// file), every page of every zone (its home, its stored size against its zone,
-// that it decodes to its stated sizes, record order inside it, that the tree
-// reaches it), the tree (levels, record order across pages, each parent's copy
-// of its child's first record), and per table the counters against the data
-// records and key entries present, and every key entry against the data record
-// it names, every data record against the entries its stored definition's keys
-// give it. A dynamic key is not checked (its entries live outside the file),
+// What is checked: the header (signature, its fixed words, an interrupted
+// write, the committed end against the used end, the last issued number
+// against the highest table and record number present and below 0xFE000000,
+// where no new number could follow), the page zones (order, whole pages,
+// within the file), every page of every zone (its home, its stored size
+// against its zone, that it decodes to its stated sizes, record order inside
+// it, that the tree reaches it, that it is within the limits at which a page
+// is split), the tree (levels, record order across pages, each parent's copy
+// of its child's first record, no record over the largest), the records (each
+// of a kind the format knows; table and record numbers each issued once, never
+// 0; definitions in whole chunks of 512 bytes), and per table the counters
+// against the data records and key entries present (no counters of a key the
+// table lacks), every data record of the table's record size, every key entry
+// against the data record it names, every data record against the entries its
+// stored definition's keys give it (no value twice in a key without
+// duplicates), and memo chunks against the memos and records present. A dynamic key is not checked (its entries live outside the file),
 // nor the part of a partially built key above its build limit. When pages of
 // the tree cannot be read, the counters and key entries are not checked (the
 // lost records would show again as every count and entry wrong), and pages

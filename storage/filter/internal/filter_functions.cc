@@ -227,10 +227,7 @@ class FunctionCall final : public FilterNode {
       }
       case kClock: return CLOCK();
       case kToday: return TODAY();
-      case kDate: {
-        const DayNumber d = zelvo::Date(Int(0), Int(1), Int(2));
-        return d < 0 ? 0 : d;
-      }
+      case kDate: return zelvo::Date(Int(0), Int(1), Int(2));
       case kDay: return zelvo::Day(Int(0));
       case kMonth: return zelvo::Month(Int(0));
       case kYear: return zelvo::Year(Int(0));

@@ -21,6 +21,8 @@ namespace zelvo {
 namespace {
 
 constexpr std::uint8_t kTableNameMark = 0xFE;
+constexpr std::uint8_t kTransactionMark = 0xFF;
+constexpr std::uint8_t kMemoMark = 0xFC;
 
 std::string Hex(std::uint64_t value) {
   char text[24];
@@ -155,6 +157,7 @@ struct TableRecords {
   std::map<std::uint8_t, std::vector<const VxrRecord*>> entries;  // by key number
   std::map<std::uint8_t, const VxrRecord*> counters;              // by kVxrDataRecordMark or key number
   std::map<std::uint16_t, const VxrRecord*> chunks;               // definition chunks
+  std::vector<const VxrRecord*> memoChunks;
 };
 
 class Checker {
@@ -175,6 +178,7 @@ class Checker {
     }
     const auto header = DecodeVxrHeader(bytes);
     if (!header) return Unreadable("no signature \"qUiL\" at offset 14: not an indexed record file");
+    CheckHeaderWords(bytes);
     const bool interrupted = header->committedEnd != header->shadowEnd;
     if (!interrupted && !CheckZones(*header, size.size)) return;  // the pages cannot be found
 
@@ -197,7 +201,7 @@ class Checker {
       if (!CheckZones(store.Header(), size.size)) return;
     }
     VxrTree tree(store);
-    const std::set<std::uint32_t> loaded = CheckPages(store);
+    const std::set<std::uint32_t> loaded = CheckPages(store, size.size);
     CheckTree(tree, loaded);
     CheckNumbers(store.Header().lastNumber);
     // Counted against records that could not be read, every table would show
@@ -217,6 +221,15 @@ class Checker {
   void Unreadable(std::string text) {
     report_.readable = false;
     Add("header", std::move(text));
+  }
+
+  // The words of the header that hold the same value in every file.
+  void CheckHeaderWords(std::span<const std::uint8_t> bytes) {
+    if (const std::uint32_t w = VxrLoad32(bytes, 0); w != 0) Add("header", "offset 0 holds " + Hex(w) + ", not 0");
+    if (const std::uint16_t w = VxrLoad16(bytes, 4); w != kVxrHeaderSize) {
+      Add("header", "header size " + Hex(w) + ", not 0x200");
+    }
+    if (const std::uint16_t w = VxrLoad16(bytes, 18); w != 0) Add("header", "offset 18 holds " + Hex(w) + ", not 0");
   }
 
   // The zones of a header no write is under way in; false when they are so
@@ -260,12 +273,15 @@ class Checker {
     return usable;
   }
 
-  // Loads every page of every zone; answers those that decoded.
-  std::set<std::uint32_t> CheckPages(VxrPageStore& store) {
+  // Loads every page of every zone that starts inside the file (a zone
+  // reaching past its end is said already, not each of the pages that are not
+  // there: a damaged zone may name millions); answers those that decoded.
+  std::set<std::uint32_t> CheckPages(VxrPageStore& store, std::uint64_t fileSize) {
     std::set<std::uint32_t> loaded;
     const VxrHeader h = store.Header();
     for (std::size_t i = 1; i < kVxrZones; ++i) {
-      for (std::uint64_t r = h.zones[i].start; r < h.zones[i].end; r += i) {
+      for (std::uint64_t r = h.zones[i].start;
+           r < h.zones[i].end && VxrPageOffset(static_cast<std::uint32_t>(r)) < fileSize; r += i) {
         const auto reference = static_cast<std::uint32_t>(r);
         VxrPage* page = nullptr;
         const VxrStatus s = store.Load(reference, page);
@@ -299,8 +315,8 @@ class Checker {
     VxrTree::CheckVisitor visitor;
     visitor.page = [&](std::uint32_t page) { reached.insert(page); };
     visitor.record = [&](std::uint32_t, const VxrRecord& record) { records_.push_back(record); };
+    visitor.unread = [&](std::uint32_t) { ++unread_; };
     visitor.damage = [&](std::uint32_t page, VxrStatus failure, std::string_view what, std::string_view key) {
-      if (what.empty()) ++unread_;
       if (what.empty() && damaged_.count(page) != 0) return;  // said already
       treeDamaged = true;
       std::string text = what.empty() ? Why(failure) : std::string(what);
@@ -328,14 +344,28 @@ class Checker {
           continue;
         }
         TableRecords& t = tables_[*number];
-        if (t.name) Add(TableAt(*number), "named twice");
+        if (t.name) {
+          Add(TableAt(*number), "named twice");
+        } else {
+          Number(*number, TableAt(*number));
+        }
         t.name = std::string(key.substr(1));
         ++report_.tables;
         highest_ = std::max(highest_, *number);
         continue;
       }
+      if (!key.empty() && static_cast<std::uint8_t>(key[0]) == kTransactionMark) {
+        // The transaction number, the control file's path and its end.
+        if (key.size() != 1 || r.data.size() < 6 || r.data.back() != '\0') {
+          Add("transaction marker " + HexBytes(key), "not a transaction number and a control file's path");
+        }
+        continue;
+      }
       const auto table = ReadBigEndian32(key, 0);
-      if (!table || key.size() < 5) continue;  // no record of a table
+      if (!table || key.size() < 5) {
+        Add("record " + HexBytes(key), "a key too short for any record of a table");
+        continue;
+      }
       TableRecords& t = tables_[*table];
       const auto mark = static_cast<std::uint8_t>(key[4]);
       if (mark == kVxrDataRecordMark) {
@@ -347,6 +377,7 @@ class Checker {
         }
         t.data.emplace_back(*number, &r);
         highest_ = std::max(highest_, *number);
+        Number(*number, TableAt(*table) + " record " + std::to_string(*number));
       } else if (mark == kVxrCountersMark) {
         if (key.size() == 6 && r.data.size() != 8) {
           Add(TableAt(*table) + " counters " + HexBytes(key),
@@ -366,6 +397,10 @@ class Checker {
         }
       } else if (mark < kMaxVxrKeys) {
         t.entries[mark].push_back(&r);
+      } else if (mark == kMemoMark) {
+        t.memoChunks.push_back(&r);
+      } else {
+        Add(TableAt(*table) + " record " + HexBytes(key), "a record of no kind a table has");
       }
     }
   }
@@ -375,6 +410,18 @@ class Checker {
       Add("header", "last issued number " + std::to_string(lastNumber) +
                         " is below the highest number present, " + std::to_string(highest_));
     }
+    if (lastNumber >= kVxrNumbersEnd) {
+      Add("header", "last issued number " + Hex(lastNumber) +
+                        " has reached 0xFE in its highest byte: no new table or record can be numbered");
+    }
+  }
+
+  // Table numbers and record numbers come from one counter: each is issued
+  // once in the whole file, and 0 never.
+  void Number(std::uint32_t number, const std::string& owner) {
+    if (number == 0) return Add(owner, "numbered 0, a number never issued");
+    const auto [it, first] = numbered_.emplace(number, owner);
+    if (!first) Add(owner, "number " + std::to_string(number) + " is " + it->second + "'s too");
   }
 
   // The counters record `which`; nullopt when absent or damaged (counts as zeros).
@@ -411,6 +458,13 @@ class Checker {
         return;
       }
       ++expected;
+      // The stream is cut into whole chunks; only the last may be shorter.
+      const bool last = chunk + 1u == t.chunks.size();
+      if (record->data.size() > kVxrDefinitionChunk || (!last && record->data.size() != kVxrDefinitionChunk)) {
+        Add(TableAt(table) + " definition", "chunk " + std::to_string(chunk) + " holds " +
+                                                std::to_string(record->data.size()) + " bytes, not " +
+                                                (last ? "at most " : "") + std::to_string(kVxrDefinitionChunk));
+      }
       stream += record->data;
     }
     if (t.chunks.empty()) {
@@ -428,6 +482,19 @@ class Checker {
             std::to_string(entries.size()) + " entries of a key the definition does not have");
       }
     }
+    for (const auto& [which, record] : t.counters) {
+      if (which != kVxrDataRecordMark && which >= keys->size()) {
+        Add(KeyAt(table, which) + " counters", "counters of a key the definition does not have");
+      }
+    }
+    for (const auto& [number, record] : t.data) {
+      if (record->data.size() != definition->recordSize) {
+        Add(TableAt(table) + " record " + HexBytes(record->key),
+            "a data part of " + std::to_string(record->data.size()) + " bytes, not the record size " +
+                std::to_string(definition->recordSize));
+      }
+    }
+    CheckMemoChunks(table, t, *definition);
     // The rules a table's text keys were weighed by are not stored: take the
     // ones its entries fit.
     std::vector<VxrFinding> plain, oem;
@@ -435,6 +502,25 @@ class Checker {
     if (!plain.empty()) CheckKeys(table, t, *keys, true, oem);
     const auto& chosen = !plain.empty() && oem.size() < plain.size() ? oem : plain;
     report_.findings.insert(report_.findings.end(), chosen.begin(), chosen.end());
+  }
+
+  // A memo chunk belongs to a memo of the definition and a record present:
+  // key T, 0xFC, record number, memo number, chunk number (2 bytes).
+  void CheckMemoChunks(std::uint32_t table, const TableRecords& t, const VxrDefinition& definition) {
+    std::set<std::uint32_t> present;
+    for (const auto& [number, record] : t.data) present.insert(number);
+    for (const VxrRecord* chunk : t.memoChunks) {
+      const std::string& key = chunk->key;
+      const std::string at = TableAt(table) + " memo " + HexBytes(key);
+      if (key.size() != 12) {
+        Add(at, "a memo chunk key of " + std::to_string(key.size()) + " bytes, not 12");
+      } else if (static_cast<std::uint8_t>(key[9]) >= definition.memos.size()) {
+        Add(at, "a chunk of memo " + std::to_string(static_cast<std::uint8_t>(key[9])) +
+                    ", which the definition does not have");
+      } else if (present.count(*ReadBigEndian32(key, 5)) == 0) {
+        Add(at, "a memo chunk of record " + std::to_string(*ReadBigEndian32(key, 5)) + ", which is not present");
+      }
+    }
   }
 
   void CheckKeys(std::uint32_t table, const TableRecords& t, const std::vector<VxrKey>& keys, bool oem,
@@ -459,7 +545,15 @@ class Checker {
         if (number >= limit) continue;
         const auto* bytes = reinterpret_cast<const std::uint8_t*>(record->data.data());
         auto entry = VxrKeyEntryFor(tableKeys, key, {bytes, record->data.size()}, number);
-        if (entry) expected[std::move(entry->key)] = {std::move(entry->data), number};
+        if (!entry) continue;
+        // Without DUP an entry's key part is the value alone: two records with one value clash.
+        if (const auto clash = expected.find(entry->key); clash != expected.end()) {
+          out.push_back({TableAt(table) + " record " + HexBytes(VxrDataRecordKey(table, number)),
+                         "the same value in key " + std::to_string(key.number) + " as record " +
+                             std::to_string(clash->second.second) + ", and the key allows no duplicates"});
+          continue;
+        }
+        expected[std::move(entry->key)] = {std::move(entry->data), number};
       }
       std::size_t counted = 0;
       for (const VxrRecord* entry : entries) {
@@ -498,6 +592,7 @@ class Checker {
   std::vector<VxrRecord> records_;
   std::map<std::uint32_t, TableRecords> tables_;
   std::uint32_t highest_ = 0;
+  std::map<std::uint32_t, std::string> numbered_;  // each number issued, and what holds it
   std::size_t unread_ = 0;  // pages of the tree that did not load
 };
 

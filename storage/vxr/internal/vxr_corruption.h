@@ -23,6 +23,8 @@ enum VxrCheck : int {
   kVxrShadow = 13,            // a shadow area that cannot be walked
   kVxrDefinitionStream = 14,  // a table definition that does not decode
   kVxrControlFiles = 15,      // a transaction naming more than 100 control files
+  kVxrRecordForm = 16,        // a data record whose key or data part is not of its kind's size
+  kVxrLostRecord = 17,        // a key entry naming a data record that is not there
 };
 
 inline std::string VxrCorruptionText(int check) {

@@ -201,6 +201,7 @@ ErrorCode Open(File& file, AccessMode mode, OperationAnswer& answer) {
     return Answer(status, answer);
   }
   EndOperation(*state->open);
+  state->recordSize = stored.recordSize;
   state->keys = keys.keys;
   for (std::size_t k = 0; k < state->keys.size(); ++k) {
     if (state->keys[k].Has(kVxrKeyDynamic)) state->dynamic[k];

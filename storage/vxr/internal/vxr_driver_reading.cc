@@ -2,6 +2,7 @@
 // (the data records of the table by increasing number) and key order.
 #include <algorithm>
 
+#include "storage/vxr/internal/vxr_corruption.h"
 #include "storage/vxr/internal/vxr_key_duplicate.h"
 #include "storage/vxr/internal/vxr_key_position.h"
 #include "storage/vxr/internal/vxr_key_value.h"
@@ -17,10 +18,17 @@ using At = VxrReadPosition::At;
 
 std::string DataPrefix(std::uint32_t table) { return TablePrefix(table) + static_cast<char>(kVxrDataRecordMark); }
 
-std::optional<std::uint32_t> RecordNumberOf(const std::string& key, std::uint32_t table) {
+// The number of a data record of `table`; nullopt for a record of anything
+// else. A key under the data records' prefix that is no data record's is damage.
+struct DataRecordNumber {
+  VxrStatus status;
+  std::optional<std::uint32_t> number;
+};
+DataRecordNumber RecordNumberOf(const std::string& key, std::uint32_t table) {
   const std::string prefix = DataPrefix(table);
-  if (key.size() != prefix.size() + 4 || key.compare(0, prefix.size(), prefix) != 0) return std::nullopt;
-  return ReadBigEndian32(key, prefix.size());
+  if (key.compare(0, prefix.size(), prefix) != 0) return {};
+  if (key.size() != prefix.size() + 4) return {VxrStatus::Corrupt(kVxrRecordForm), std::nullopt};
+  return {{}, ReadBigEndian32(key, prefix.size())};
 }
 
 std::optional<std::uint32_t> ToRecordNumber(std::uint64_t pointer) {
@@ -30,16 +38,18 @@ std::optional<std::uint32_t> ToRecordNumber(std::uint64_t pointer) {
 
 // Makes a record found the current one. A hold armed takes the record's lock
 // first: refused, the read answers 43 and nothing moves.
-ErrorCode IntoBuffer(File& file, VxrFileState& s, std::uint32_t number, const std::string& stored) {
+ErrorCode IntoBuffer(File& file, VxrFileState& s, std::uint32_t number, const std::string& stored,
+                     OperationAnswer& answer) {
+  const std::optional<Bytes> image = BufferImage(file, s, stored);
+  if (!image) return Answer(VxrStatus::Corrupt(kVxrRecordForm), answer);
   if ((file.State() & kHoldArmed) != 0) {
     if (!s.open->station->TryLock(number)) return ErrorCode::RecordIsAlreadyHeld;
     std::erase(s.open->lockedUntilWritten, number);  // held now, not let go with a write
     s.held = number;
   }
   if ((file.State() & kWatchArmed) != 0) s.watched = stored;
-  const Bytes image = BufferImage(file, stored);
   auto buffer = file.Record().Bytes();
-  std::copy_n(image.begin(), std::min(image.size(), buffer.size()), buffer.begin());
+  std::copy_n(image->begin(), std::min(image->size(), buffer.size()), buffer.begin());
   s.current = number;
   s.cursor = number;
   s.at = At::Record;
@@ -50,7 +60,16 @@ ErrorCode ReadNumber(File& file, VxrFileState& s, std::uint32_t number, Operatio
   const VxrLookup found = s.open->tree->Find(VxrDataRecordKey(s.table, number));
   if (found.status.code == ErrorCode::RecordNotFound) return ErrorCode::RecordNotFound;
   if (!found.Found()) return Answer(found.status, answer);
-  return IntoBuffer(file, s, number, found.record.data);
+  return IntoBuffer(file, s, number, found.record.data, answer);
+}
+
+// The record a key entry of the file names; an entry whose record is not
+// there is damage. (A dynamic key's entry may outlive its record: 35.)
+ErrorCode ReadEntry(File& file, VxrFileState& s, const VxrKey& key, std::uint32_t number,
+                    OperationAnswer& answer) {
+  const ErrorCode read = ReadNumber(file, s, number, answer);
+  if (read != ErrorCode::RecordNotFound || key.Has(kVxrKeyDynamic)) return read;
+  return Answer(VxrStatus::Corrupt(kVxrLostRecord), answer);
 }
 
 // The data record next to where record-order reading stands, without moving;
@@ -81,9 +100,10 @@ Neighbour NeighbourInRecordOrder(const VxrFileState& s, bool forward, OperationA
   }
   if (found.status.code == ErrorCode::RecordNotFound) return {ErrorCode::RecordNotAvailable, 0, {}};
   if (!found.Found()) return {Answer(found.status, answer), 0, {}};
-  const auto number = RecordNumberOf(found.record.key, s.table);
-  if (!number) return {ErrorCode::RecordNotAvailable, 0, {}};  // past the table's data records
-  return {ErrorCode::Ok, *number, std::move(found.record.data)};
+  const DataRecordNumber number = RecordNumberOf(found.record.key, s.table);
+  if (!number.status.Ok()) return {Answer(number.status, answer), 0, {}};
+  if (!number.number) return {ErrorCode::RecordNotAvailable, 0, {}};  // past the table's data records
+  return {ErrorCode::Ok, *number.number, std::move(found.record.data)};
 }
 
 KeyDirection DirectionOf(bool forward) { return forward ? KeyDirection::Next : KeyDirection::Previous; }
@@ -96,7 +116,7 @@ ErrorCode Read(File& file, VxrFileState& s, bool forward, OperationAnswer& answe
     for (;;) {
       const VxrKeyHit hit = StepVxrKey(KeyRecords(s, *s.order), TableKeys(file, s), key, s.place, DirectionOf(forward));
       if (!hit.Found()) return Answer(hit.status, answer);
-      const ErrorCode read = ReadNumber(file, s, hit.recordNumber, answer);
+      const ErrorCode read = ReadEntry(file, s, key, hit.recordNumber, answer);
       // A record held elsewhere is read again from the same place.
       if (read == ErrorCode::RecordIsAlreadyHeld) s.place = before;
       // A dynamic key's entry may outlive its record: the walk goes past it.
@@ -105,7 +125,7 @@ ErrorCode Read(File& file, VxrFileState& s, bool forward, OperationAnswer& answe
   }
   Neighbour next = NeighbourInRecordOrder(s, forward, answer);
   if (Failed(next.code)) return next.code;
-  return IntoBuffer(file, s, next.number, next.stored);
+  return IntoBuffer(file, s, next.number, next.stored, answer);
 }
 
 // SKIP: `count` records forwards (backwards when negative) in the current
@@ -184,7 +204,7 @@ ErrorCode KeyOperation(Op op, File& file, VxrFileState& s, const OperationArgume
     case Op::GETfilekey: {
       const VxrKeyHit hit = FindVxrKeyEntry(entries, table, *key, buffer);
       if (!hit.Found()) return Answer(hit.status, answer);
-      return ReadNumber(file, s, hit.recordNumber, answer);
+      return ReadEntry(file, s, *key, hit.recordNumber, answer);
     }
     case Op::POSITIONkey:
       answer.position = VxrKeyPosition(*key, buffer, s.current, table.text);
@@ -227,7 +247,8 @@ Bytes StoredImage(const File& file) {
   return image;
 }
 
-Bytes BufferImage(const File& file, std::string_view stored) {
+std::optional<Bytes> BufferImage(const File& file, const VxrFileState& s, std::string_view stored) {
+  if (stored.size() != s.recordSize) return std::nullopt;
   Bytes image(stored.begin(), stored.end());
   if (file.Declaration().Has(kFileOem)) ConvertVxrText(file.Declaration().fields, image, VxrTextDirection::FromOem);
   return image;

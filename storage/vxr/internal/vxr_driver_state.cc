@@ -26,12 +26,14 @@
 // "NOCASE", "PRIMARY" and "BUILT" ("1" or "0"). None of them can be changed:
 // setting one answers its value and changes nothing. Other words answer an
 // empty text.
+#include <algorithm>
 #include <cctype>
 
 #include "storage/vxr/internal/vxr_record_key.h"
 
 #include "storage/driver_options.h"
 #include "storage/filter/filter_expression.h"
+#include "storage/vxr/internal/vxr_corruption.h"
 #include "storage/vxr/internal/vxr_table_state.h"
 
 namespace zelvo::vxr {
@@ -88,12 +90,14 @@ ErrorCode BuildDynamicKey(File& file, VxrFileState& s, std::size_t number, const
     if (!next.Found()) return Answer(next.status, answer);
     if (!next.record.key.starts_with(prefix) || next.record.key.size() != first.size()) break;
     at = next.record.key;
-    const Bytes image = BufferImage(file, next.record.data);
+    const std::optional<Bytes> image = BufferImage(file, s, next.record.data);
+    if (!image) return Answer(VxrStatus::Corrupt(kVxrRecordForm), answer);
     if (filter) {
-      std::copy(image.begin(), image.end(), file.Record().Bytes().begin());
+      auto buffer = file.Record().Bytes();
+      std::copy_n(image->begin(), std::min(image->size(), buffer.size()), buffer.begin());
       if (!filter->Truth()) continue;
     }
-    const std::optional<VxrRecord> entry = VxrKeyEntryFor(table, *key, image, *ReadBigEndian32(at, prefix.size()));
+    const std::optional<VxrRecord> entry = VxrKeyEntryFor(table, *key, *image, *ReadBigEndian32(at, prefix.size()));
     if (!entry) continue;  // OPT: no entry
     if (const VxrStatus in = entries.Insert(entry->key, entry->data); !in.Ok()) return Answer(in, answer);
   }

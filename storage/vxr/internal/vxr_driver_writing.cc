@@ -101,9 +101,10 @@ VxrStatus Put(File& file, VxrFileState& s, std::uint32_t number, ErrorCode missi
   }
   const Bytes image = StoredImage(file);
   if (AsText(image) == stored) return {};
-  const Bytes old = BufferImage(file, stored);
+  const std::optional<Bytes> old = BufferImage(file, s, stored);
+  if (!old) return VxrStatus::Corrupt(kVxrRecordForm);
   const VxrTableKeys table = TableKeys(file, s);
-  if (const VxrStatus k = MaintainVxrKeys(*s.open->tree, table, number, std::span<const std::uint8_t>(old),
+  if (const VxrStatus k = MaintainVxrKeys(*s.open->tree, table, number, std::span<const std::uint8_t>(*old),
                                           file.Record().Bytes());
       !k.Ok()) {
     return k;
@@ -114,10 +115,11 @@ VxrStatus Put(File& file, VxrFileState& s, std::uint32_t number, ErrorCode missi
 VxrStatus Delete(File& file, VxrFileState& s) {
   std::string stored;
   if (const VxrStatus r = StoredRecord(s, s.current, ErrorCode::RecordNotAvailable, stored); !r.Ok()) return r;
+  const std::optional<Bytes> old = BufferImage(file, s, stored);
+  if (!old) return VxrStatus::Corrupt(kVxrRecordForm);
   if (const VxrStatus e = s.open->tree->Erase(VxrDataRecordKey(s.table, s.current)); !e.Ok()) return e;
-  const Bytes old = BufferImage(file, stored);
   const VxrTableKeys table = TableKeys(file, s);
-  if (const VxrStatus k = MaintainVxrKeys(*s.open->tree, table, s.current, std::span<const std::uint8_t>(old),
+  if (const VxrStatus k = MaintainVxrKeys(*s.open->tree, table, s.current, std::span<const std::uint8_t>(*old),
                                           std::nullopt);
       !k.Ok()) {
     return k;
@@ -246,7 +248,7 @@ VxrStatus ReadPartialKeys(VxrTree& tree, VxrFileState& s) {
 
 VxrStatus NextNumber(VxrPageStore& store, std::uint32_t& number) {
   VxrHeader& header = store.Header();
-  if (header.lastNumber + 1 >= 0xFE000000u) return VxrStatus::Corrupt(kVxrNumberOverflow);
+  if (header.lastNumber + 1 >= kVxrNumbersEnd) return VxrStatus::Corrupt(kVxrNumberOverflow);
   number = ++header.lastNumber;
   store.MarkHeaderChanged();
   return {};

@@ -38,6 +38,9 @@ inline constexpr std::size_t kVxrHeaderSize = 0x200;
 inline constexpr std::size_t kVxrUnit = 256;
 inline constexpr std::size_t kVxrZones = 60;  // range 0 and the zones 1..59
 inline constexpr std::uint32_t kVxrNoPage = 0xFFFFFFFF;
+// The last issued number stays below this (its highest byte below 0xFE), so
+// that a new table or record can always be given the next one.
+inline constexpr std::uint32_t kVxrNumbersEnd = 0xFE000000;
 
 constexpr std::uint64_t VxrPageOffset(std::uint32_t reference) {
   return std::uint64_t{reference} * kVxrUnit + kVxrHeaderSize;

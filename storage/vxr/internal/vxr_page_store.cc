@@ -401,6 +401,12 @@ VxrStatus VxrPageStore::Write(const VxrParentFinder& parentOf) {
 VxrStatus VxrPageStore::WritePhaseOne(const VxrParentFinder& parentOf) {
   if (prepared_ || !HasChanges()) return {};
   if (!writable_ || interruption_ != Interruption::None) return FromCode(ErrorCode::AccessDenied);
+  // Zones that reach past the end of a damaged file would have the placing
+  // move pages that are not there, a great many of them.
+  if (const SizeResult size = file_->Size(); !newFile_ && (Failed(size.code) || header_.UsedEnd() > size.size)) {
+    (void)Discard();
+    return Failed(size.code) ? FromCode(size.code) : VxrStatus::Corrupt(kVxrShortPage);
+  }
   if (const ErrorCode l = LockAllReaders(); Failed(l)) {
     (void)Discard();
     return FromCode(l);

@@ -88,6 +88,7 @@ struct VxrDynamicKey {
 struct VxrFileState final : DriverFileState, VxrReadPosition {
   std::shared_ptr<VxrOpenFile> open;
   std::uint32_t table = 0;
+  std::size_t recordSize = 0;  // the stored definition's: every data part is this long
   std::vector<VxrKey> keys;
   bool fullBuild = false;
   std::string quickScan = "OFF";
@@ -141,9 +142,11 @@ VxrOrderedRecords& KeyRecords(VxrFileState& s, std::size_t index);
 // Sets each key's partially built bit from its counters (a build limit).
 VxrStatus ReadPartialKeys(VxrTree& tree, VxrFileState& s);
 
-// The record buffer as stored (OEM text converted) and back.
+// The record buffer as stored (OEM text converted) and back; nullopt for a
+// stored data part that is not the table's record size, which only damage
+// makes. (The buffer is shorter when the FILE declares no fields.)
 Bytes StoredImage(const File& file);
-Bytes BufferImage(const File& file, std::string_view stored);
+std::optional<Bytes> BufferImage(const File& file, const VxrFileState& s, std::string_view stored);
 std::string_view AsText(const Bytes& bytes);
 
 std::string TablePrefix(std::uint32_t table);

@@ -21,24 +21,30 @@ VxrLookup Failure(VxrStatus s) { return {s, {}}; }
 
 }  // namespace
 
+VxrStatus VxrTree::LoadChild(const VxrPage& parent, std::size_t index, VxrPage*& child) {
+  // The cache keeps the parent where it is while it loads the child.
+  const std::string& copy = parent.records[index].key;
+  if (const VxrStatus s = store_.Load(parent.children[index], child); !s.Ok()) return s;
+  if (child->level + 1 != parent.level || child->records.empty() || child->records.front().key != copy) {
+    return VxrStatus::Corrupt(kVxrTreeShape);
+  }
+  return {};
+}
+
 VxrStatus VxrTree::Descend(std::string_view key, std::vector<Step>& path, VxrPage*& leaf) {
   path.clear();
   std::uint32_t at = store_.Header().root;
-  int level = -1;
-  while (true) {
-    VxrPage* page = nullptr;
-    if (const VxrStatus s = store_.Load(at, page); !s.Ok()) return s;
-    if (level >= 0 && page->level + 1 != level) return VxrStatus::Corrupt(kVxrTreeShape);
-    level = page->level;
-    if (page->IsLeaf()) {
-      path.push_back({at, 0});
-      leaf = page;
-      return {};
-    }
+  VxrPage* page = nullptr;
+  if (const VxrStatus s = store_.Load(at, page); !s.Ok()) return s;
+  while (!page->IsLeaf()) {
     const std::size_t index = ChildIndex(*page, key);
     path.push_back({at, index});
     at = page->children[index];
+    if (const VxrStatus s = LoadChild(*page, index, page); !s.Ok()) return s;
   }
+  path.push_back({at, 0});
+  leaf = page;
+  return {};
 }
 
 VxrStatus VxrTree::Insert(std::string_view key, std::string_view data) {
@@ -193,7 +199,19 @@ VxrStatus VxrTree::SplitIfNeeded(std::uint32_t parent, std::uint32_t at) {
   return SplitIfNeeded(parent, added);
 }
 
+// A damaged tree (a child reference to a page elsewhere in the tree, a
+// parent's copy that lies) can lead a search to a record on the wrong side of
+// its key: a walk that took it would step on the spot or back for ever.
 VxrLookup VxrTree::Look(std::string_view key, Seek seek) {
+  VxrLookup found = LookUnchecked(key, seek);
+  if (!found.Found()) return found;
+  const int order = CompareVxrKeys(found.record.key, key);
+  const bool beyond = seek == Seek::NotBelow ? order >= 0 : seek == Seek::Above ? order > 0 : order < 0;
+  if (!beyond) return Failure(VxrStatus::Corrupt(kVxrTreeShape));
+  return found;
+}
+
+VxrLookup VxrTree::LookUnchecked(std::string_view key, Seek seek) {
   if (store_.Header().root == kVxrNoPage) return NotFound();
   std::vector<Step> path;
   VxrPage* leaf = nullptr;
@@ -214,26 +232,22 @@ VxrLookup VxrTree::Look(std::string_view key, Seek seek) {
     VxrPage* page = nullptr;
     if (const VxrStatus s = store_.Load(path[d].page, page); !s.Ok()) return Failure(s);
     const std::size_t index = path[d].index;
-    if (forward && index + 1 < page->children.size()) return Edge(page->children[index + 1], false);
-    if (!forward && index > 0) return Edge(page->children[index - 1], true);
+    const bool beside = forward ? index + 1 < page->children.size() : index > 0;
+    if (!beside) continue;
+    VxrPage* next = nullptr;
+    if (const VxrStatus s = LoadChild(*page, forward ? index + 1 : index - 1, next); !s.Ok()) return Failure(s);
+    return Edge(*next, !forward);
   }
   return NotFound();
 }
 
-VxrLookup VxrTree::Edge(std::uint32_t at, bool last) {
-  int level = -1;
-  while (true) {
-    VxrPage* page = nullptr;
-    if (const VxrStatus s = store_.Load(at, page); !s.Ok()) return Failure(s);
-    if (level >= 0 && page->level + 1 != level) return Failure(VxrStatus::Corrupt(kVxrTreeShape));
-    level = page->level;
-    if (page->records.empty()) {
-      if (at == store_.Header().root) return NotFound();
-      return Failure(VxrStatus::Corrupt(kVxrTreeShape));
-    }
-    if (page->IsLeaf()) return {{}, last ? page->records.back() : page->records.front()};
-    at = last ? page->children.back() : page->children.front();
+VxrLookup VxrTree::Edge(VxrPage& from, bool last) {
+  VxrPage* page = &from;
+  while (!page->IsLeaf()) {
+    if (const VxrStatus s = LoadChild(*page, last ? page->children.size() - 1 : 0, page); !s.Ok()) return Failure(s);
   }
+  if (page->records.empty()) return NotFound();  // an empty root: LoadChild lets no other empty page by
+  return {{}, last ? page->records.back() : page->records.front()};
 }
 
 VxrLookup VxrTree::Find(std::string_view key) {
@@ -244,13 +258,14 @@ VxrLookup VxrTree::Find(std::string_view key) {
 VxrLookup VxrTree::LowerBound(std::string_view key) { return Look(key, Seek::NotBelow); }
 VxrLookup VxrTree::Next(std::string_view key) { return Look(key, Seek::Above); }
 VxrLookup VxrTree::Previous(std::string_view key) { return Look(key, Seek::Below); }
-VxrLookup VxrTree::First() {
+VxrLookup VxrTree::First() { return Edge(false); }
+VxrLookup VxrTree::Last() { return Edge(true); }
+
+VxrLookup VxrTree::Edge(bool last) {
   if (store_.Header().root == kVxrNoPage) return NotFound();
-  return Edge(store_.Header().root, false);
-}
-VxrLookup VxrTree::Last() {
-  if (store_.Header().root == kVxrNoPage) return NotFound();
-  return Edge(store_.Header().root, true);
+  VxrPage* root = nullptr;
+  if (const VxrStatus s = store_.Load(store_.Header().root, root); !s.Ok()) return Failure(s);
+  return Edge(*root, last);
 }
 
 VxrStatus VxrTree::ParentOf(std::uint32_t at, std::uint32_t& parent) {
@@ -262,17 +277,19 @@ VxrStatus VxrTree::ParentOf(std::uint32_t at, std::uint32_t& parent) {
   const std::string key = page->records.front().key;
   const int level = page->level;
   std::uint32_t cursor = store_.Header().root;
+  VxrPage* inner = nullptr;
+  if (const VxrStatus s = store_.Load(cursor, inner); !s.Ok()) return s;
   while (true) {
-    VxrPage* inner = nullptr;
-    if (const VxrStatus s = store_.Load(cursor, inner); !s.Ok()) return s;
     if (inner->level <= level) return VxrStatus::Corrupt(kVxrTreeShape);
-    const std::uint32_t child = inner->children[ChildIndex(*inner, key)];
+    const std::size_t index = ChildIndex(*inner, key);
+    const std::uint32_t child = inner->children[index];
     if (inner->level == level + 1) {
       if (child != at) return VxrStatus::Corrupt(kVxrTreeShape);
       parent = cursor;
       return {};
     }
     cursor = child;
+    if (const VxrStatus s = LoadChild(*inner, index, inner); !s.Ok()) return s;
   }
 }
 
@@ -304,6 +321,10 @@ VxrStatus VxrTree::Check(std::size_t& records, const CheckVisitor& visitor) {
   return walk.first;
 }
 
+void VxrTree::CheckWalk::Unread(std::uint32_t page) {
+  if (visitor.unread) visitor.unread(page);
+}
+
 void VxrTree::CheckWalk::Damage(std::uint32_t page, VxrStatus failure, std::string_view what,
                                 std::string_view key) {
   if (first.Ok()) first = failure;
@@ -315,11 +336,21 @@ void VxrTree::CheckPage(std::uint32_t at, int level, const VxrRecord* first, Che
   // A page reached twice would make a damaged file's walk endless.
   if (!walk.seen.insert(at).second) return walk.Damage(at, shape, "reached a second time from the root");
   VxrPage* page = nullptr;
-  if (const VxrStatus s = store_.Load(at, page); !s.Ok()) return walk.Damage(at, s, "");
+  if (const VxrStatus s = store_.Load(at, page); !s.Ok()) {
+    walk.Damage(at, s, "");
+    return walk.Unread(at);
+  }
   if (walk.visitor.page) walk.visitor.page(at);
   if (level >= 0 && page->level + 1 != level) {
     walk.Damage(at, shape,
                 "level " + std::to_string(page->level) + " below a page of level " + std::to_string(level));
+    // Levels that do not go down could lead the walk on without end.
+    if (page->level >= level) return walk.Unread(at);
+  }
+  if (page->NeedsSplit()) {
+    walk.Damage(at, shape,
+                std::to_string(page->records.size()) + " records in " + std::to_string(page->ContentSize()) +
+                    " bytes: over the limits at which a page is split");
   }
   if (page->records.empty() && at != store_.Header().root) walk.Damage(at, shape, "an empty page below the root");
   if (first && !page->records.empty() &&
@@ -330,6 +361,12 @@ void VxrTree::CheckPage(std::uint32_t at, int level, const VxrRecord* first, Che
     for (const VxrRecord& r : page->records) {
       if (walk.records > 0 && CompareVxrKeys(walk.last, r.key) >= 0) {
         walk.Damage(at, VxrStatus::Corrupt(kVxrPageOrder), "a record not above the one before it", r.key);
+      }
+      if (r.key.size() + r.data.size() > kVxrMaxRecord) {
+        walk.Damage(at, VxrStatus::Corrupt(kVxrRecordTooLarge),
+                    "a record of " + std::to_string(r.key.size() + r.data.size()) + " bytes, over the largest " +
+                        std::to_string(kVxrMaxRecord),
+                    r.key);
       }
       if (walk.visitor.record) walk.visitor.record(at, r);
       walk.last = r.key;

@@ -54,21 +54,25 @@ class VxrTree final : public VxrOrderedRecords {
   VxrStatus Discard() { return store_.Discard(); }
 
   // What a full walk meets, for a checker that reports every damage rather
-  // than the first: each page reached, each leaf record in page order, and
-  // each damage found (the page, the failure, what is wrong in words — empty
-  // for a page that does not load — and the record key concerned, if any).
+  // than the first: each page reached, each leaf record in page order, each
+  // damage found (the page, the failure, what is wrong in words — empty for
+  // a page that does not load — and the record key concerned, if any), and
+  // each page whose records the walk could not read, with those below it.
   struct CheckVisitor {
     std::function<void(std::uint32_t page)> page;
     std::function<void(std::uint32_t page, const VxrRecord& record)> record;
     std::function<void(std::uint32_t page, VxrStatus failure, std::string_view what, std::string_view key)>
         damage;
+    std::function<void(std::uint32_t page)> unread;
   };
 
-  // Walks the whole tree: levels, record order across pages, and every
-  // parent's copy against its child's first record. The walk goes on past
-  // damage (a page that does not load is skipped with what lies below it)
-  // and answers the first failure met; the number of leaf records read
-  // through `records`.
+  // Walks the whole tree: levels, record order across pages, every parent's
+  // copy against its child's first record, and no page over its split
+  // limits. The walk goes on past damage, but never twice through a page nor
+  // into a page not below the one it came from (those are skipped with what
+  // lies below them, as is a page that does not load), so it always ends. It
+  // answers the first failure met; the number of leaf records read through
+  // `records`.
   VxrStatus Check(std::size_t& records) { return Check(records, {}); }
   VxrStatus Check(std::size_t& records, const CheckVisitor& visitor);
 
@@ -82,9 +86,19 @@ class VxrTree final : public VxrOrderedRecords {
   };
   enum class Seek { NotBelow, Above, Below };
 
+  // Every walk down the tree goes from a page to its child here: the child
+  // must lie one level below and begin with the parent's copy of its first
+  // record. So a damaged reference never leads a walk back up, round in a
+  // circle, or into a page other than the child it stands for.
+  VxrStatus LoadChild(const VxrPage& parent, std::size_t index, VxrPage*& child);
   VxrStatus Descend(std::string_view key, std::vector<Step>& path, VxrPage*& leaf);
+  // Look checks that what LookUnchecked found lies beyond `key` as asked, so
+  // every step of a walk in either order moves on, whatever the pages say.
   VxrLookup Look(std::string_view key, Seek seek);
-  VxrLookup Edge(std::uint32_t from, bool last);
+  VxrLookup LookUnchecked(std::string_view key, Seek seek);
+  // The first or last record below `from`, or of the whole tree.
+  VxrLookup Edge(VxrPage& from, bool last);
+  VxrLookup Edge(bool last);
   VxrStatus SplitIfNeeded(std::uint32_t parent, std::uint32_t page);
   VxrStatus SplitPath(const std::vector<Step>& path, std::size_t depth);
   VxrStatus CopyFirstUpwards(const std::vector<Step>& path, std::size_t depth);
@@ -97,6 +111,7 @@ class VxrTree final : public VxrOrderedRecords {
     VxrStatus first;  // the first failure met
 
     void Damage(std::uint32_t page, VxrStatus failure, std::string_view what, std::string_view key = {});
+    void Unread(std::uint32_t page);
   };
   void CheckPage(std::uint32_t page, int level, const VxrRecord* first, CheckWalk& walk);
 

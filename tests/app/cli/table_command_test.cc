@@ -9,6 +9,8 @@
 
 #include <algorithm>
 #include <filesystem>
+#include <fstream>
+#include <iterator>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -18,6 +20,7 @@
 #include "storage/drive_folders.h"
 #include "storage/testing/faulty_file_system.h"
 #include "storage/vxr/vxr_check.h"
+#include "tests/storage/vxr/vxr_page_places.h"
 #include "tests/testing/scoped_file_system.h"
 #include "tests/testing/temporary_folder.h"
 
@@ -330,6 +333,68 @@ TEST_F(TableCommandTest, TwoProcessesLoadIntoOneFileAtOnce) {
     }
     EXPECT_EQ(files, std::vector<std::string>{"NBASA.VXR"});
   }
+}
+
+std::string ReadBytes(const std::string& path) {
+  std::ifstream in(path, std::ios::binary);
+  return {std::istreambuf_iterator<char>(in), {}};
+}
+
+// Output that takes `lines` lines and then fails, as a pipe closed by its
+// reader does: a dump that would go on for ever stops there.
+class LineBudget final : public std::streambuf {
+ public:
+  explicit LineBudget(std::size_t lines) : left_(lines) {}
+
+ protected:
+  int overflow(int c) override {
+    if (c == '\n' && left_-- == 0) return traits_type::eof();
+    return c;
+  }
+
+ private:
+  std::size_t left_;
+};
+
+// A few bytes flipped in a page of the tree made `table dump` of a loaded
+// table print the same records for ever: a child reference that leads back to
+// a leaf already read. Each walk now ends there with the driver's corruption
+// text, in record order and in key order, and the file stays as it was.
+TEST_F(TableCommandTest, ADamagedTreeEndsTheDumpWithTheCorruptionText) {
+  constexpr int kRecords = 3000;
+  std::string input;
+  for (int k = 0; k < kRecords; ++k) {
+    input += R"({"NOM": )" + std::to_string(k % 10) + R"(, "NM": "Constant )" + std::to_string(k * 7919 % kRecords) +
+             R"(", "VAL": ")" + std::to_string(k) + ".50\"}\n";
+  }
+  Load(kKonstTable, Options(1), input);
+  const std::string path = Dir(1) + "/KONST.VXR";
+  std::string bytes = ReadBytes(path);
+  // In every page just above the leaves a child reference in the middle
+  // becomes the one before it.
+  int damaged = 0;
+  for (const testing_vxr::VxrPagePlace& p : testing_vxr::VxrPagePlaces(bytes)) {
+    if (p.level != 1 || p.children < 2) continue;
+    const std::uint64_t middle = p.offset + 13 + 4 * (p.children / 2u);
+    const std::string before = bytes.substr(middle - 4, 4);
+    bytes.replace(middle, 4, before);
+    ++damaged;
+  }
+  ASSERT_GE(damaged, 2);
+  std::ofstream(path, std::ios::binary | std::ios::trunc) << bytes;
+
+  for (const std::string key : {"", "NOM_KEY"}) {
+    SCOPED_TRACE(key.empty() ? "record order" : key);
+    LineBudget budget(kRecords);
+    std::ostream out(&budget);
+    const TableOutcome outcome = DumpTable(kKonstTable, Options(1, TableFormat::JsonLines, key), out);
+    ASSERT_EQ(outcome.errors.size(), 1u);
+    EXPECT_NE(outcome.errors[0].find("File System Error: Possible data corruption in file ("), std::string::npos)
+        << outcome.errors[0];
+    EXPECT_GT(outcome.records, 0u);  // the walk started, and ended at the damage
+    EXPECT_LT(outcome.records, static_cast<std::size_t>(kRecords));
+  }
+  EXPECT_EQ(ReadBytes(path), bytes);
 }
 
 }  // namespace

@@ -119,6 +119,9 @@ TEST_F(FilterTest, ValuesAndClassesOfTheLanguage) {
       {"NBA:d[2]", "42", ValueClass::Integer}, {"NBA:d[9]", "0", ValueClass::Integer},
       {"NBA:fam[2:4]", "van", ValueClass::String}, {"NBA:fam[1]", "I", ValueClass::String},
       {"date(2,30,2004)=date(3,1,2004)", "1", ValueClass::Integer}, {"day(date(13,1,2004))", "1", ValueClass::Integer},
+      // An invalid date is -1, not "no date": a filter can tell the two apart.
+      {"date(12,31,1800)", "-1", ValueClass::Integer}, {"date(0,1,2004)", "-1", ValueClass::Integer},
+      {"date(1,1,1801)", "4", ValueClass::Integer},
   };
   for (const Case& c : cases) {
     FilterCompilation compiled = Compile(c.text);

@@ -289,6 +289,55 @@ const Damage kDamages[] = {
        b[23] = 1;
        return Found("header", "last issued number 1 is below the highest number present, 401");
      }},
+    {"a last issued number with no number left after it",
+     [](std::string& b) {
+       b[20] = '\xFE';
+       return Found("header", "last issued number 0xFE000191 has reached 0xFE in its highest byte");
+     }},
+    {"a header size other than 512",
+     [](std::string& b) {
+       b[4] = 1;
+       return Found("header", "header size 0x201, not 0x200");
+     }},
+    {"a record numbered 0",
+     [](std::string& b) {
+       const std::uint32_t table = TableOf(b);
+       const bool edited = EditLeaf(b, VxrDataRecordKey(table, 2), [&](VxrPage& p, std::size_t i) {
+         p.records[i].key = VxrDataRecordKey(table, 0);
+       });
+       return Found(edited ? "table " + std::to_string(table) + " record 0" : "not edited", "numbered 0");
+     }},
+    {"a data part longer than the record",
+     [](std::string& b) {
+       const std::uint32_t table = TableOf(b);
+       const bool edited = EditLeaf(b, VxrDataRecordKey(table, 200),
+                                    [](VxrPage& p, std::size_t i) { p.records[i].data += 'x'; });
+       return Found(edited ? "table " + std::to_string(table) + " record " + Hex(VxrDataRecordKey(table, 200))
+                           : "not edited",
+                    "a data part of 17 bytes, not the record size 16");
+     }},
+    {"two records with one value in a key without duplicates",
+     [](std::string& b) {
+       const std::uint32_t table = TableOf(b);
+       const bool edited = EditLeaf(b, VxrDataRecordKey(table, 200), [](VxrPage& p, std::size_t i) {
+         RecordBuffer r(kCheckedFields);
+         std::copy(p.records[i].data.begin(), p.records[i].data.end(), r.Bytes().begin());
+         (void)CHK.NUM.Set(r, 198);  // record 199's (the table took number 1)
+         p.records[i].data.assign(r.Bytes().begin(), r.Bytes().end());
+       });
+       return Found(edited ? "table " + std::to_string(table) + " record " + Hex(VxrDataRecordKey(table, 200))
+                           : "not edited",
+                    "the same value in key 0 as record 199, and the key allows no duplicates");
+     }},
+    {"a record of no kind",
+     [](std::string& b) {
+       const std::uint32_t table = TableOf(b);
+       const std::string counters = VxrCountersKey(table, 0xF3);
+       const std::string odd = counters.substr(0, 4) + "\xF8\xF3";  // of a counters key's length
+       const bool edited = EditLeaf(b, counters, [&](VxrPage& p, std::size_t i) { p.records[i].key = odd; });
+       return Found(edited ? "table " + std::to_string(table) + " record " + Hex(odd) : "not edited",
+                    "a record of no kind a table has");
+     }},
 };
 
 TEST_F(VxrCheckTest, EveryPlantedDamageIsFoundWhereItLies) {
@@ -307,6 +356,26 @@ TEST_F(VxrCheckTest, EveryPlantedDamageIsFoundWhereItLies) {
     for (const VxrFinding& f : report.findings) said += "\n  " + f.location + ": " + f.text;
     EXPECT_TRUE(found) << "expected " << location << ": ..." << text << "... among" << said;
   }
+}
+
+// A zone that names a million pages past the end of the file is said once,
+// not page by page (which took minutes), and the pages inside the file are
+// still checked.
+TEST_F(VxrCheckTest, AZoneFarPastTheEndIsSaidOnce) {
+  std::string bytes = sound_;
+  const auto span = std::span(reinterpret_cast<std::uint8_t*>(bytes.data()), bytes.size());
+  const std::size_t last = Pages(bytes).back().units;
+  const std::uint32_t end = VxrLoad32(span, 272 + 4 * last) + static_cast<std::uint32_t>(last) * 0x100000;
+  for (std::size_t i = last; i < kVxrZones; ++i) {  // the empty zones above lie where it ends
+    if (i > last) VxrStore32(span, 32 + 4 * i, end);
+    VxrStore32(span, 272 + 4 * i, end);
+  }
+  const VxrCheckReport report = Check(bytes);
+  std::string said;
+  for (const VxrFinding& f : report.findings) said += "\n  " + f.location + ": " + f.text;
+  EXPECT_LT(report.findings.size(), 10u) << said;  // the zone, the ends, what lies in the file past them
+  EXPECT_NE(said.find("zone " + std::to_string(last) + ": reaches offset"), std::string::npos) << said;
+  EXPECT_EQ(report.pages, Pages(sound_).size());
 }
 
 TEST_F(VxrCheckTest, WhatCannotBeReadIsNotReadable) {

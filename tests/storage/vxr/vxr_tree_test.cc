@@ -24,6 +24,13 @@ using std::string_literals::operator""s;
 using Model = std::map<std::string, std::string, bool (*)(const std::string&, const std::string&)>;
 bool KeyLess(const std::string& a, const std::string& b) { return CompareVxrKeys(a, b) < 0; }
 
+// The key of data record `n` of table 1.
+std::string Key(std::uint32_t n) {
+  std::string k = "\x00\x00\x00\x01\xF3"s;
+  for (int i = 3; i >= 0; --i) k.push_back(static_cast<char>(n >> (8 * i)));
+  return k;
+}
+
 // A VXR file in a fresh temporary folder, opened through a chosen file system.
 class VxrTreeTest : public testing::Test {
  protected:
@@ -43,6 +50,22 @@ class VxrTreeTest : public testing::Test {
     tree_ = std::make_unique<VxrTree>(*store_);
     return {};
   }
+
+  // The bytes of a file of `records` records of 40 bytes, closed.
+  std::string WrittenBytes(std::uint32_t records) {
+    EXPECT_TRUE(Open().Ok());
+    for (std::uint32_t n = 0; n < records; ++n) EXPECT_TRUE(tree_->Insert(Key(n), std::string(40, 'r')).Ok());
+    EXPECT_TRUE(tree_->Write().Ok());
+    return Closed();
+  }
+  // Closes the file; its bytes.
+  std::string Closed() {
+    tree_.reset();
+    store_.reset();
+    std::ifstream in(path_, std::ios::binary);
+    return {std::istreambuf_iterator<char>(in), {}};
+  }
+  void Rewrite(const std::string& bytes) { std::ofstream(path_, std::ios::binary | std::ios::trunc) << bytes; }
 
   // Every record in order, front to back and back to front, against the
   // model; the zones closed up by whole pages: each starts where the one
@@ -76,12 +99,6 @@ class VxrTreeTest : public testing::Test {
   std::unique_ptr<VxrPageStore> store_;
   std::unique_ptr<VxrTree> tree_;
 };
-
-std::string Key(std::uint32_t n) {
-  std::string k = "\x00\x00\x00\x01\xF3"s;
-  for (int i = 3; i >= 0; --i) k.push_back(static_cast<char>(n >> (8 * i)));
-  return k;
-}
 
 TEST_F(VxrTreeTest, ManyRecordsSplitIntoLevelsAndSurviveReopening) {
   ASSERT_TRUE(Open().Ok());
@@ -351,6 +368,71 @@ TEST_F(VxrTreeTest, ForeignAndDamagedFiles) {
     EXPECT_EQ(Open().code, c.code) << c.what;
     EXPECT_EQ(std::filesystem::file_size(path_), c.bytes.size()) << c.what;  // not written
   }
+}
+
+// A child reference that names another page of the right level, as a few
+// flipped bytes can make it: every walk through it answers the corruption at
+// once instead of going round, a step never lands on or before where it stood,
+// and a search or an insert that would go down through it is refused. Nothing
+// is written.
+TEST_F(VxrTreeTest, AChildReferenceToAnotherPageEndsEveryWalkThere) {
+  std::string bytes = WrittenBytes(400);
+  const auto span = std::span(reinterpret_cast<std::uint8_t*>(bytes.data()), bytes.size());
+  const std::uint32_t root = VxrLoad32(span, 28);
+  const std::uint64_t at = VxrPageOffset(root);
+  ASSERT_EQ(span[at + 12], 1);  // a root over leaves
+  ASSERT_GE(VxrLoad16(span, at + 10), 4);
+  VxrStore32(span, at + 13 + 4 * 2, VxrLoad32(span, at + 13 + 4 * 1));  // the third child is the second
+  Rewrite(bytes);
+
+  ASSERT_TRUE(Open(PosixFileSystem(), false).Ok());
+  for (const bool forward : {true, false}) {
+    SCOPED_TRACE(forward ? "forward" : "backward");
+    std::size_t steps = 0;
+    VxrLookup r = forward ? tree_->First() : tree_->Last();
+    std::string before;
+    for (; r.Found(); r = forward ? tree_->Next(before) : tree_->Previous(before)) {
+      ASSERT_LE(++steps, 400u);
+      if (!before.empty()) {
+        EXPECT_EQ(CompareVxrKeys(r.record.key, before) > 0, forward);
+      }
+      before = r.record.key;
+    }
+    EXPECT_EQ(r.status.code, ErrorCode::FileSystemError);
+    EXPECT_EQ(r.status.corruption, kVxrTreeShape);
+  }
+  ASSERT_TRUE(Open().Ok());
+  VxrPage* top = nullptr;
+  ASSERT_TRUE(store_->Load(root, top).Ok());
+  const std::string third = top->records[2].key;  // the third child's first key, as its parent says
+  EXPECT_EQ(tree_->Find(third).status.corruption, kVxrTreeShape);
+  EXPECT_EQ(tree_->Insert(third + '\x01', "x").corruption, kVxrTreeShape);
+  EXPECT_TRUE(tree_->Write().Ok());  // nothing to write
+  EXPECT_EQ(Closed(), bytes);
+}
+
+// Zones that reach far past the end of a damaged file: the pages inside it
+// still read, but a write, which would have to move pages that are not there,
+// is refused and the file stays as it was.
+TEST_F(VxrTreeTest, ZonesPastTheEndOfTheFileRefuseAWrite) {
+  std::string bytes = WrittenBytes(100);
+  const auto span = std::span(reinterpret_cast<std::uint8_t*>(bytes.data()), bytes.size());
+  std::size_t last = kVxrZones - 1;
+  while (VxrLoad32(span, 32 + 4 * last) == VxrLoad32(span, 272 + 4 * last)) --last;
+  const std::uint32_t end = VxrLoad32(span, 272 + 4 * last) + static_cast<std::uint32_t>(last) * 0x100000;
+  for (std::size_t i = last; i < kVxrZones; ++i) {  // the empty zones above lie where it ends
+    if (i > last) VxrStore32(span, 32 + 4 * i, end);
+    VxrStore32(span, 272 + 4 * i, end);
+  }
+  Rewrite(bytes);
+
+  ASSERT_TRUE(Open().Ok());
+  EXPECT_TRUE(tree_->Find(Key(7)).Found());
+  ASSERT_TRUE(tree_->Insert(Key(1000), "x").Ok());
+  const VxrStatus written = tree_->Write();
+  EXPECT_EQ(written.code, ErrorCode::FileSystemError);
+  EXPECT_EQ(written.corruption, kVxrShortPage);
+  EXPECT_EQ(Closed(), bytes);
 }
 
 }  // namespace
