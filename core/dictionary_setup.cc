@@ -70,9 +70,9 @@ Level DictionaryTableManager::CheckFieldRule(std::size_t field, bool report) {
   if (rule == nullptr) return base;
   Errors().PutFieldName(Cp1251Literal(rule->messageField));
   if (PassesFieldRule(*table_, *rule, Buffer())) return base;
-  SetLastError(15);
+  SetLastError(kMsgValueNotInList);
   if (!report) return LevelNotify;
-  return RaiseErrorText(15, Cp1251Literal(rule->listText));
+  return RaiseErrorText(kMsgValueNotInList, Cp1251Literal(rule->listText));
 }
 
 void BindTable(const TableDeclaration& table, File& file, TableManager& manager, RelationSet& set,

@@ -20,9 +20,9 @@
 #include <memory>
 
 #include "core/table_declaration.h"
-#include "framework/error_reporter.h"
-#include "framework/relation_set.h"
-#include "framework/table_manager.h"
+#include "framework/data/error_reporter.h"
+#include "framework/data/relation_set.h"
+#include "framework/data/table_manager.h"
 #include "storage/file.h"
 
 namespace zelvo {

@@ -20,7 +20,7 @@
 #include <string_view>
 
 #include "core/table_declaration.h"
-#include "framework/relation_mode.h"
+#include "framework/data/relation_mode.h"
 
 namespace zelvo {
 

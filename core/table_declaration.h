@@ -46,7 +46,7 @@ struct TableDeclaration {
   std::string_view label = {};   // "BASA", also the table manager's name
   std::string_view prefix = {};  // "BAS"
   std::string_view fileName = {};  // "BASA"
-  Driver driver = Driver::Quillset;
+  Driver driver = Driver::Vxr;
   std::string_view messageName = {};  // "basa", the table manager's FILENAMEVALUE
   std::span<const FieldDeclaration> fields = {};
   std::span<const KeyDeclaration> keys = {};

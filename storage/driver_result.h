@@ -1,7 +1,7 @@
 // How the runtime takes a driver's answer into the error state.
 //
 //     0 or 201..214          success; the error state says 0
-//     below -200, in the xBase table (storage/xbase_error.h)
+//     below -200, in the xBase table (storage/internal/xbase_error.h)
 //                            the mapped runtime code; for a mapped 90 the file
 //                            error is the xBase code as decimal text and its text
 //     anything else          that code, unchanged

@@ -43,7 +43,7 @@ enum FileAttribute : std::uint8_t {
 
 struct FileDeclaration {
   std::string_view label = {};          // the FILE's label, "NDFL"
-  Driver driver = Driver::Quillset;
+  Driver driver = Driver::Vxr;
   std::string_view driverOptions = {};  // after the driver's name: "/CLIP=OFF"
   std::string_view name = {};           // the NAME; the label when empty
   std::uint8_t attributes = kFileCreate;

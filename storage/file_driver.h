@@ -75,10 +75,11 @@ class FileDriver {
   virtual std::optional<bool> DynamicKeyBuilt(File& /*file*/, std::size_t /*key*/) { return std::nullopt; }
 };
 
-// The driver that serves `kind`: one registered for it, else the built-in one
-// (the indexed record file, dBase and ASCII drivers), else null.
+// The driver registered for `kind`, else null. The program registers its
+// built-in drivers at start-up (storage/built_in/built_in_drivers.h).
 FileDriver* FindFileDriver(Driver kind);
-// Registers (or, with null, unregisters) the driver of a kind.
-void RegisterFileDriver(Driver kind, FileDriver* driver);
+// Registers the driver of a kind (null: none) and answers the one it replaces,
+// so that a test can put it back.
+FileDriver* RegisterFileDriver(Driver kind, FileDriver* driver);
 
 }  // namespace zelvo

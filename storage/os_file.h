@@ -1,7 +1,7 @@
 // The file layer beneath every driver: an open operating-system file
 // (OsFile) and the file system that opens, removes and renames files
 // (FileSystem). Drivers reach the disk only through these two interfaces, so
-// tests can put a FaultyFileSystem (storage/faulty_file_system.h) in place of
+// tests can put a FaultyFileSystem (storage/testing/faulty_file_system.h) in place of
 // the real one and make any read, write or sync fail, or a write stop short.
 //
 // Every call answers a runtime error code: 0, or an operating-system failure
@@ -22,6 +22,7 @@
 
 #include <cstddef>
 #include <cstdint>
+#include <functional>
 #include <memory>
 #include <span>
 #include <string>
@@ -93,6 +94,9 @@ class FileSystem {
   virtual ErrorCode Remove(const std::string& path) = 0;
   // Replaces an existing file of the new name.
   virtual ErrorCode Rename(const std::string& from, const std::string& to) = 0;
+  // Gives the file `existing` the second name `name`; an existing file of that
+  // name is never replaced (380, File Already Exists).
+  virtual ErrorCode Link(const std::string& existing, const std::string& name) = 0;
 };
 
 // The real file system of this machine.
@@ -103,5 +107,18 @@ FileSystem& PosixFileSystem();
 // while files are open through it.
 FileSystem& CurrentFileSystem();
 void SetFileSystem(FileSystem* fileSystem);
+
+// Whether there is a file of that name: any answer to opening it but "not
+// found" means there is.
+bool FileExists(const std::string& path);
+
+// Makes the file at `path` when it is missing, so that processes doing it at
+// the same moment never both make it (the second would erase what the first
+// has begun to put in). `make(draft)` makes the whole file under a name of
+// this process's own beside it; the draft is then linked into place, which
+// only one process can do, and removed. Answers 0 when the file is there
+// afterwards, made here or by another process meanwhile; else the failure,
+// with no file made and no draft left.
+ErrorCode MakeFileOnce(const std::string& path, const std::function<ErrorCode(const std::string& draft)>& make);
 
 }  // namespace zelvo

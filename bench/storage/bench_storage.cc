@@ -1,4 +1,4 @@
-// The same table work on an indexed record file (the QUILLSET driver, through
+// The same table work on an indexed record file (the VXR driver, through
 // PerformFileOperation as the program does it) and on SQLite (prepared
 // statements), in one run, printed as time ratios VXR / SQLite.
 //
@@ -51,6 +51,7 @@
 
 #include "core/tables/nbasa.h"
 #include "runtime/decimal.h"
+#include "storage/built_in/built_in_drivers.h"
 #include "storage/error_state.h"
 #include "storage/file_operations.h"
 
@@ -214,7 +215,7 @@ class VxrStore {
  public:
   explicit VxrStore(std::string name)
       : name_(std::move(name)),
-        declaration_{.label = "NBASA", .driver = Driver::Quillset, .name = name_,
+        declaration_{.label = "NBASA", .driver = Driver::Vxr, .name = name_,
                      .attributes = kFileCreate, .fields = kNbasaFields, .keys = kNbasaKeys},
         file_(declaration_) {}
   ~VxrStore() {
@@ -645,4 +646,7 @@ int Run(int argc, char** argv) {
 }  // namespace
 }  // namespace zelvo
 
-int main(int argc, char** argv) { return zelvo::Run(argc, argv); }
+int main(int argc, char** argv) {
+  zelvo::RegisterBuiltInDrivers();
+  return zelvo::Run(argc, argv);
+}

@@ -15,9 +15,10 @@
 #include "core/program_variables.h"
 #include "core/tables/nbasa.h"
 #include "runtime/date_time.h"
+#include "storage/built_in/built_in_drivers.h"
 #include "storage/file_operations.h"
-#include "storage/filter_bindings.h"
-#include "storage/view.h"
+#include "storage/filter/filter_bindings.h"
+#include "storage/view/view.h"
 
 namespace {
 
@@ -43,6 +44,7 @@ bool Check(ErrorCode code, const char* what) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  RegisterBuiltInDrivers();
   int records = 100000, runs = 5;
   for (int i = 1; i + 1 < argc; i += 2) {
     const std::string option = argv[i];

@@ -23,7 +23,7 @@ inline constexpr KeyDeclaration kK1oKeys[] = {
 };
 
 inline constexpr TableDeclaration kK1oTable{
-    .label = "K1O", .prefix = "K1O", .fileName = "K1O", .driver = Driver::Quillset,
+    .label = "K1O", .prefix = "K1O", .fileName = "K1O", .driver = Driver::Vxr,
     .messageName = "K1o", .fields = kK1oFields, .keys = kK1oKeys};
 
 #define ZELVO_K2RN_FIELDS(FIELD) \
@@ -44,7 +44,7 @@ inline constexpr KeyDeclaration kK2rnKeys[] = {
 
 // The file is "K2R", three characters.
 inline constexpr TableDeclaration kK2rnTable{
-    .label = "K2RN", .prefix = "K2RN", .fileName = "K2R", .driver = Driver::Quillset,
+    .label = "K2RN", .prefix = "K2RN", .fileName = "K2R", .driver = Driver::Vxr,
     .messageName = "K2r", .fields = kK2rnFields, .keys = kK2rnKeys};
 
 #define ZELVO_K3G_FIELDS(FIELD) \
@@ -66,7 +66,7 @@ inline constexpr KeyDeclaration kK3gKeys[] = {
 };
 
 inline constexpr TableDeclaration kK3gTable{
-    .label = "K3G", .prefix = "K3G", .fileName = "K3G", .driver = Driver::Quillset,
+    .label = "K3G", .prefix = "K3G", .fileName = "K3G", .driver = Driver::Vxr,
     .messageName = "K3g", .fields = kK3gFields, .keys = kK3gKeys};
 
 #define ZELVO_K4NP_FIELDS(FIELD) \
@@ -89,7 +89,7 @@ inline constexpr KeyDeclaration kK4npKeys[] = {
 };
 
 inline constexpr TableDeclaration kK4npTable{
-    .label = "K4NP", .prefix = "K4NP", .fileName = "K4NP", .driver = Driver::Quillset,
+    .label = "K4NP", .prefix = "K4NP", .fileName = "K4NP", .driver = Driver::Vxr,
     .messageName = "K4np", .fields = kK4npFields, .keys = kK4npKeys};
 
 #define ZELVO_K5UL_FIELDS(FIELD) \
@@ -114,7 +114,7 @@ inline constexpr KeyDeclaration kK5ulKeys[] = {
 };
 
 inline constexpr TableDeclaration kK5ulTable{
-    .label = "K5UL", .prefix = "K5UL", .fileName = "K5UL", .driver = Driver::Quillset,
+    .label = "K5UL", .prefix = "K5UL", .fileName = "K5UL", .driver = Driver::Vxr,
     .messageName = "K5ul", .fields = kK5ulFields, .keys = kK5ulKeys};
 
 }  // namespace zelvo

@@ -74,7 +74,7 @@ inline constexpr FieldRule kBasaRules[] = {
 };
 
 inline constexpr TableDeclaration kBasaTable{
-    .label = "BASA", .prefix = "BAS", .fileName = "BASA", .driver = Driver::Quillset,
+    .label = "BASA", .prefix = "BAS", .fileName = "BASA", .driver = Driver::Vxr,
     .messageName = "basa", .fields = kBasaFields, .keys = kBasaKeys,
     .defaults = kBasaDefaults, .rules = kBasaRules};
 

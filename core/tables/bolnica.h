@@ -28,7 +28,7 @@ inline constexpr KeyDeclaration kBolnicaKeys[] = {
 };
 
 inline constexpr TableDeclaration kBolnicaTable{
-    .label = "BOLNICA", .prefix = "BOL", .fileName = "BOLNICA", .driver = Driver::Quillset,
+    .label = "BOLNICA", .prefix = "BOL", .fileName = "BOLNICA", .driver = Driver::Vxr,
     .messageName = "bolnica", .fields = kBolnicaFields, .keys = kBolnicaKeys};
 
 }  // namespace zelvo

@@ -27,7 +27,7 @@ ZELVO_DECLARE_FIELDS(Osnova, OSN, ZELVO_OSNOVA_FIELDS);
 
 // Read in physical order: no keys.
 inline constexpr TableDeclaration kOsnovaTable{
-    .label = "OSNOVA", .prefix = "OSN", .fileName = "OSNOVA", .driver = Driver::Quillset,
+    .label = "OSNOVA", .prefix = "OSN", .fileName = "OSNOVA", .driver = Driver::Vxr,
     .messageName = "osnova", .fields = kOsnovaFields};
 
 // One record per quarter, dated by its first month; per month 1..3 the social
@@ -53,7 +53,7 @@ inline constexpr KeyDeclaration kAvansnewKeys[] = {
 };
 
 inline constexpr TableDeclaration kAvansnewTable{
-    .label = "AVANSNEW", .prefix = "ABN", .fileName = "AVANSNEW", .driver = Driver::Quillset,
+    .label = "AVANSNEW", .prefix = "ABN", .fileName = "AVANSNEW", .driver = Driver::Vxr,
     .messageName = "avansnew", .fields = kAvansnewFields, .keys = kAvansnewKeys};
 
 // FAM is the full name (surname, name, patronymic separated by blanks); the
@@ -71,7 +71,7 @@ inline constexpr KeyDeclaration kKategorKeys[] = {
 };
 
 inline constexpr TableDeclaration kKategorTable{
-    .label = "KATEGOR", .prefix = "KAT", .fileName = "KATEGOR", .driver = Driver::Quillset,
+    .label = "KATEGOR", .prefix = "KAT", .fileName = "KATEGOR", .driver = Driver::Vxr,
     .messageName = "kategor", .fields = kKategorFields, .keys = kKategorKeys};
 
 }  // namespace zelvo

@@ -67,7 +67,7 @@ inline constexpr KeyDeclaration kNbasaKeys[] = {
 };
 
 inline constexpr TableDeclaration kNbasaTable{
-    .label = "NBASA", .prefix = "NBA", .fileName = "NBASA", .driver = Driver::Quillset,
+    .label = "NBASA", .prefix = "NBA", .fileName = "NBASA", .driver = Driver::Vxr,
     .messageName = "nbasa", .fields = kNbasaFields, .keys = kNbasaKeys};
 
 }  // namespace zelvo

@@ -62,7 +62,7 @@ inline constexpr KeyDeclaration kNzelvoKeys[] = {
 };
 
 inline constexpr TableDeclaration kNzelvoTable{
-    .label = "NZELVO", .prefix = "NPL", .fileName = "NZELVO", .driver = Driver::Quillset,
+    .label = "NZELVO", .prefix = "NPL", .fileName = "NZELVO", .driver = Driver::Vxr,
     .messageName = "nzelvo", .fields = kNzelvoFields, .keys = kNzelvoKeys};
 
 }  // namespace zelvo

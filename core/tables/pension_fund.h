@@ -34,7 +34,7 @@ ZELVO_DECLARE_FIELDS(Pensta, PEN, ZELVO_PENSTA_FIELDS);
 
 inline constexpr TableDeclaration kPenstaTable{
     .label = "PENSTA", .prefix = "PEN", .fileName = "C:\\INP_2004\\BASE2004\\PENSTA.DBF",
-    .driver = Driver::DBase4, .messageName = "pensta", .fields = kPenstaFields};
+    .driver = Driver::Dbase, .messageName = "pensta", .fields = kPenstaFields};
 
 #define ZELVO_SPISOK_FIELDS(FIELD) \
   FIELD(NOM, Real().External("NOM=N(10.0)"))         \
@@ -175,6 +175,6 @@ ZELVO_DECLARE_FIELDS(Spisok, SPI, ZELVO_SPISOK_FIELDS);
 
 inline constexpr TableDeclaration kSpisokTable{
     .label = "SPISOK", .prefix = "SPI", .fileName = "C:\\INP_2004\\BASE2004\\SPISOK.DBF",
-    .driver = Driver::DBase4, .messageName = "spisok", .fields = kSpisokFields};
+    .driver = Driver::Dbase, .messageName = "spisok", .fields = kSpisokFields};
 
 }  // namespace zelvo

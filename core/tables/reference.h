@@ -27,7 +27,7 @@ inline constexpr FieldRule kKonstRules[] = {
 };
 
 inline constexpr TableDeclaration kKonstTable{
-    .label = "KONST", .prefix = "KON", .fileName = "KONST", .driver = Driver::Quillset,
+    .label = "KONST", .prefix = "KON", .fileName = "KONST", .driver = Driver::Vxr,
     .messageName = "konst", .fields = kKonstFields, .keys = kKonstKeys, .rules = kKonstRules};
 
 #define ZELVO_DNI_FIELDS(FIELD) \
@@ -40,7 +40,7 @@ inline constexpr KeyDeclaration kDniKeys[] = {
 };
 
 inline constexpr TableDeclaration kDniTable{
-    .label = "DNI", .prefix = "DNI", .fileName = "DNI", .driver = Driver::Quillset,
+    .label = "DNI", .prefix = "DNI", .fileName = "DNI", .driver = Driver::Vxr,
     .messageName = "dni", .fields = kDniFields, .keys = kDniKeys};
 
 #define ZELVO_OBEKT_FIELDS(FIELD) FIELD(OBEKT, String(20))
@@ -51,7 +51,7 @@ inline constexpr KeyDeclaration kObektKeys[] = {
 };
 
 inline constexpr TableDeclaration kObektTable{
-    .label = "OBEKT", .prefix = "OBE", .fileName = "OBEKT", .driver = Driver::Quillset,
+    .label = "OBEKT", .prefix = "OBE", .fileName = "OBEKT", .driver = Driver::Vxr,
     .messageName = "obekt", .fields = kObektFields, .keys = kObektKeys};
 
 #define ZELVO_UCHASTOK_FIELDS(FIELD) FIELD(UCHASTOK, String(20))
@@ -62,7 +62,7 @@ inline constexpr KeyDeclaration kUchastokKeys[] = {
 };
 
 inline constexpr TableDeclaration kUchastokTable{
-    .label = "UCHASTOK", .prefix = "UCH", .fileName = "UCHASTOK", .driver = Driver::Quillset,
+    .label = "UCHASTOK", .prefix = "UCH", .fileName = "UCHASTOK", .driver = Driver::Vxr,
     .messageName = "uchastok", .fields = kUchastokFields, .keys = kUchastokKeys};
 
 }  // namespace zelvo

@@ -27,7 +27,7 @@ inline constexpr KeyDeclaration kSdelkaKeys[] = {
 inline constexpr FieldDefault kSdelkaDefaults[] = {{"P", "Нет"}};
 
 inline constexpr TableDeclaration kSdelkaTable{
-    .label = "SDELKA", .prefix = "SDE", .fileName = "SDELKA", .driver = Driver::Quillset,
+    .label = "SDELKA", .prefix = "SDE", .fileName = "SDELKA", .driver = Driver::Vxr,
     .messageName = "sdelka", .fields = kSdelkaFields, .keys = kSdelkaKeys,
     .defaults = kSdelkaDefaults};
 

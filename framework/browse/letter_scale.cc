@@ -4,7 +4,7 @@
 #include <vector>
 
 #include "runtime/locale.h"
-#include "storage/filter_nodes.h"
+#include "storage/filter/filter_node.h"
 
 namespace zelvo {
 namespace {

@@ -30,7 +30,7 @@
 #include <optional>
 #include <string>
 
-#include "framework/field_pair_list.h"
+#include "framework/data/linked_field_pairs.h"
 #include "platform/field_binding.h"
 
 namespace zelvo {
@@ -53,7 +53,7 @@ struct SortEntry {
   LimitType limitType = LimitType::None;
   std::size_t mainKey = 0;  // 1-based key of the primary FILE; 0 none
   std::string order;        // "NAM:DEPT,-NAM:DATE"
-  BufferedPairList rangeList;
+  LinkedFieldPairs rangeList;
 
   // Pairs of rangeList that say "component i equals": all of them, but for a
   // Pair limit all but the two bounds.

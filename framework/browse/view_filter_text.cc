@@ -28,7 +28,7 @@ std::string KeyComponentName(std::string_view prefix, const KeyDeclaration& key,
   return key.Has(kKeyNoCase) ? "UPPER(" + name + ")" : name;
 }
 
-std::string ValueLiteral(BufferedPairList::Side value, std::string_view name) {
+std::string ValueLiteral(LinkedFieldPairs::Side value, std::string_view name) {
   const std::string text = ValueText(*value.field, value.record->Bytes().data() + value.field->offset);
   if (!IsTextType(value.field->type)) return text;
   const std::string quoted = QuotedText(text);
@@ -38,7 +38,7 @@ std::string ValueLiteral(BufferedPairList::Side value, std::string_view name) {
 std::string ViewFilterText(const SortEntry& entry, std::string_view prefix, const KeyDeclaration* key) {
   std::string text;
   if (key != nullptr && entry.limitType != LimitType::None) {
-    const BufferedPairList& range = entry.rangeList;
+    const LinkedFieldPairs& range = entry.rangeList;
     const std::size_t equalities = entry.EqualityPairs();
     for (std::size_t i = 0; i < equalities && i < key->count; ++i) {
       const std::string name = KeyComponentName(prefix, *key, i);

@@ -29,7 +29,7 @@ std::string QuotedText(std::string_view text);
 std::string KeyComponentName(std::string_view prefix, const KeyDeclaration& key, std::size_t component);
 
 // The literal of a field's value for a condition on a component named `name`.
-std::string ValueLiteral(BufferedPairList::Side value, std::string_view name);
+std::string ValueLiteral(LinkedFieldPairs::Side value, std::string_view name);
 
 // The whole filter of `entry` over a primary FILE whose fields carry `prefix`;
 // `key` is the entry's main key (nullptr when it has none: no range part).

@@ -1,10 +1,10 @@
 #include "framework/browse/view_reader.h"
 
 #include "framework/browse/view_filter_text.h"
-#include "framework/table_manager.h"
+#include "framework/data/table_manager.h"
 #include "runtime/locale.h"
 #include "storage/field_codec.h"
-#include "framework/kept_error_state.h"
+#include "framework/data/kept_error_state.h"
 
 namespace zelvo {
 namespace {
@@ -70,7 +70,7 @@ void ViewReader::AddRangeLimit(RelationSet& parent, RelationSet& own) {
   SortEntry& entry = CurrentOrder();
   for (RelationSet::Relation& relation : parent.Relations()) {
     if (relation.file != &own) continue;
-    entry.rangeList = BufferedPairList();
+    entry.rangeList = LinkedFieldPairs();
     for (std::size_t i = 0; i < relation.fields.Size(); ++i)
       entry.rangeList.AddPair(relation.fields.Left(i), relation.fields.Right(i));
     entry.limitType = LimitType::RelatedRecord;
@@ -79,10 +79,10 @@ void ViewReader::AddRangeLimit(RelationSet& parent, RelationSet& own) {
   }
 }
 
-void ViewReader::SetRangeLimit(LimitType type, std::span<const BufferedPairList::Side> limits) {
+void ViewReader::SetRangeLimit(LimitType type, std::span<const LinkedFieldPairs::Side> limits) {
   SortEntry& entry = CurrentOrder();
   const KeyDeclaration* key = MainKey();
-  entry.rangeList = BufferedPairList();
+  entry.rangeList = LinkedFieldPairs();
   entry.limitType = LimitType::None;
   if (key == nullptr || type == LimitType::None || type == LimitType::RelatedRecord) return;
   RecordBuffer& record = view->Declaration().primary.file->Record();
@@ -149,7 +149,7 @@ void ViewReader::BuildOrder() {
 }
 
 bool ViewReader::RangeChanged() {
-  BufferedPairList& range = CurrentOrder().rangeList;
+  LinkedFieldPairs& range = CurrentOrder().rangeList;
   if (range.Empty() || range.EqualLeftBuffer()) return false;
   range.AssignLeftToBuffer();
   return true;
@@ -256,7 +256,7 @@ Level ViewReader::PrimeForInsert(bool keep) {
   if (!keep)
     for (File* file : ViewFiles()) file->Record().Clear();
   for (std::size_t i = 0; i < equalities; ++i)
-    BufferedPairList::CopyValue({&values[i], entry.rangeList.Left(i).field}, entry.rangeList.Right(i));
+    LinkedFieldPairs::CopyValue({&values[i], entry.rangeList.Left(i).field}, entry.rangeList.Right(i));
   return primary->Me().PrimeNewRecord(true);
 }
 

@@ -34,9 +34,9 @@
 #include <vector>
 
 #include "framework/browse/sort_entry.h"
-#include "framework/relation_set.h"
-#include "framework/result_level.h"
-#include "storage/view.h"
+#include "framework/data/relation_set.h"
+#include "framework/data/result_level.h"
+#include "storage/view/view.h"
 
 namespace zelvo {
 
@@ -61,7 +61,7 @@ class ViewReader {
   // Limits the current order by values (LimitType CurrentValue, SingleValue
   // or Pair): `limits[i]` is the limit of key component i; for a Pair the
   // last two are the low and the high bound of the same component.
-  void SetRangeLimit(LimitType type, std::span<const BufferedPairList::Side> limits);
+  void SetRangeLimit(LimitType type, std::span<const LinkedFieldPairs::Side> limits);
 
   // Virtual operations, in slot order ----------------------------------------
   // "*text" replaces the current order's text; other text is appended after ",".

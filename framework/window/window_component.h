@@ -16,7 +16,7 @@
 // Used only by the run token's holder.
 #pragma once
 
-#include "framework/result_level.h"
+#include "framework/data/result_level.h"
 #include "platform/event.h"
 
 namespace zelvo {

@@ -9,13 +9,6 @@
 namespace zelvo {
 namespace {
 
-// Messages of the reporter's table that the controller asks itself, by the
-// names the message table is getting for them.
-constexpr MessageId kMsgRecordAdded = 3;        // "add another record?"
-constexpr MessageId kMsgChangesWillBeLost = 8;  // "are you sure you want to cancel?"
-constexpr MessageId kMsgRetryUpdate = 34;       // "try to save again?"
-constexpr MessageId kMsgSaveRecord = 35;        // "save the changes to this record?"
-
 constexpr unsigned kYesNoCancel = kButtonYes | kButtonNo | kButtonCancel;
 
 bool IsCloseRequest(const Event& event) {

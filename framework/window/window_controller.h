@@ -44,10 +44,10 @@
 #include <string>
 #include <vector>
 
-#include "framework/error_reporter.h"
-#include "framework/relation_set.h"
-#include "framework/result_level.h"
-#include "framework/table_manager.h"
+#include "framework/data/error_reporter.h"
+#include "framework/data/relation_set.h"
+#include "framework/data/result_level.h"
+#include "framework/data/table_manager.h"
 #include "framework/window/record_action.h"
 #include "framework/window/toolbar.h"
 #include "framework/window/window_component.h"

@@ -47,9 +47,9 @@
 #include <string_view>
 #include <vector>
 
-#include "framework/error_reporter.h"
-#include "framework/ini_store.h"
-#include "framework/relation_set.h"
+#include "framework/data/error_reporter.h"
+#include "framework/data/ini_store.h"
+#include "framework/data/relation_set.h"
 #include "framework/window/toolbar.h"
 #include "framework/window/window_controller.h"
 #include "platform/window_definition.h"

@@ -17,7 +17,8 @@
 #include "runtime/cp1251.h"
 #include "runtime/date_time.h"
 #include "storage/file_operations.h"
-#include "tests/framework/framework_test_support.h"
+#include "tests/framework/data/framework_test_support.h"
+#include "tests/testing/scoped_file_driver.h"
 
 namespace zelvo {
 namespace {
@@ -29,14 +30,12 @@ class DictionarySetupTest : public ::testing::Test {
  protected:
   void SetUp() override {
     previous_ = std::filesystem::current_path();
-    std::filesystem::current_path(folder_.path);
-    RegisterFileDriver(Driver::Quillset, &driver_);
+    std::filesystem::current_path(folder_.Path());
     reporter_.InitDefault();
     InitDictionary(reporter_);
   }
   void TearDown() override {
     KillDictionary();
-    RegisterFileDriver(Driver::Quillset, nullptr);
     std::filesystem::current_path(previous_);
   }
 
@@ -92,6 +91,7 @@ class DictionarySetupTest : public ::testing::Test {
   TemporaryFolder folder_;
   std::filesystem::path previous_;
   ScriptedVxrDriver driver_;
+  ScopedFileDriver registered_{Driver::Vxr, driver_};
   RecordingBox box_;
   RecordingReporter reporter_{box_};
   const DayNumber february_ = Date(2, 1, 2005);
@@ -198,7 +198,7 @@ TEST_F(DictionarySetupTest, FieldRulesNameTheirFieldAndListInMessage15) {
       ASSERT_EQ(IntegerField<FieldType::Byte>(c.field).Set(record, c.badNumber), StoreResult::Ok);
     }
     EXPECT_EQ(c.table->CheckFieldQuiet(number), LevelNotify);
-    EXPECT_EQ(c.table->LastError(), 15);
+    EXPECT_EQ(c.table->LastError(), kMsgValueNotInList);
     EXPECT_TRUE(box_.shown.empty());
     EXPECT_EQ(c.table->CheckField(number), LevelNotify);
     ASSERT_EQ(box_.shown.size(), 1u);
@@ -223,7 +223,7 @@ TEST_F(DictionarySetupTest, ARecordBreakingARuleIsNotAdded) {
   ASSERT_EQ(BAS.POL.Set(employees.Buffer(), Cp1251Literal("жен.")), StoreResult::Ok);
   ASSERT_EQ(BAS.ALIMENT.Set(employees.Buffer(), 4), StoreResult::Ok);
   EXPECT_EQ(employees.AddRecord(), LevelNotify);
-  EXPECT_EQ(employees.LastError(), 15);
+  EXPECT_EQ(employees.LastError(), kMsgValueNotInList);
   ASSERT_EQ(BAS.ALIMENT.Set(employees.Buffer(), 3), StoreResult::Ok);
   EXPECT_EQ(employees.AddRecord(), LevelOk);
   EXPECT_EQ(StoredMonths(employees, BAS.NUM, BAS.DATA).size(), 1u);
@@ -247,7 +247,7 @@ TEST_F(DictionarySetupTest, NewRecordsTakeTheirTablesDefaults) {
 TEST_F(DictionarySetupTest, EveryPayrollFileIsCreatedOnFirstUse) {
   std::size_t payrollTables = 0;
   for (const TableDeclaration* table : Tables()) {
-    if (table->driver != Driver::Quillset) continue;
+    if (table->driver != Driver::Vxr) continue;
     ++payrollTables;
     TableManager& manager = *ManagerOf(table->label);
     ASSERT_EQ(manager.OpenTable(), LevelOk);
@@ -256,7 +256,7 @@ TEST_F(DictionarySetupTest, EveryPayrollFileIsCreatedOnFirstUse) {
   }
   EXPECT_EQ(payrollTables, 17u);
   std::size_t files = 0;
-  for (const auto& entry : std::filesystem::directory_iterator(folder_.path))
+  for (const auto& entry : std::filesystem::directory_iterator(folder_.Path()))
     files += entry.path().extension() == ".VXR" ? 1 : 0;
   EXPECT_EQ(files, 17u);
   EXPECT_TRUE(box_.shown.empty());

@@ -10,6 +10,7 @@
 #include <fstream>
 #include <string>
 
+#include "storage/built_in/built_in_drivers.h"
 #include "storage/declare_fields.h"
 #include "storage/error_state.h"
 #include "storage/file_operations.h"
@@ -20,6 +21,11 @@ namespace {
 ZELVO_DECLARE_FIELDS(FuzzLine, FUZ, FUZZ_LINE_FIELDS);
 
 }  // namespace
+
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+  zelvo::RegisterBuiltInDrivers();
+  return 0;
+}
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   using namespace zelvo;

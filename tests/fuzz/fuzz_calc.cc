@@ -5,9 +5,9 @@
 #include <cstdint>
 #include <string_view>
 
-#include "app/calc_command.h"
-#include "app/json_document.h"
-#include "app/record_json.h"
+#include "app/cli/calc_command.h"
+#include "app/cli/json_document.h"
+#include "app/cli/record_json.h"
 #include "core/dictionary.h"
 
 namespace {

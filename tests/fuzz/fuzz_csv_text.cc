@@ -6,7 +6,7 @@
 #include <string>
 #include <string_view>
 
-#include "app/csv_text.h"
+#include "app/cli/csv_text.h"
 
 namespace {
 

@@ -6,10 +6,11 @@
 #include <memory>
 #include <vector>
 
+#include "storage/built_in/built_in_drivers.h"
 #include "storage/declare_fields.h"
 #include "storage/error_state.h"
 #include "storage/file_operations.h"
-#include "storage/memory_file.h"
+#include "storage/testing/memory_file.h"
 
 namespace {
 
@@ -29,9 +30,15 @@ class InputFileSystem final : public zelvo::FileSystem {
   }
   zelvo::ErrorCode Remove(const std::string&) override { return zelvo::ErrorCode::Ok; }
   zelvo::ErrorCode Rename(const std::string&, const std::string&) override { return zelvo::ErrorCode::Ok; }
+  zelvo::ErrorCode Link(const std::string&, const std::string&) override { return zelvo::ErrorCode::Ok; }
 };
 
 }  // namespace
+
+extern "C" int LLVMFuzzerInitialize(int*, char***) {
+  zelvo::RegisterBuiltInDrivers();
+  return 0;
+}
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   using namespace zelvo;
@@ -39,7 +46,7 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   static InputFileSystem input;
   input.bytes = std::make_shared<MemoryFile::Bytes>(data + 1, data + size);
   SetFileSystem(&input);
-  const FileDeclaration decl{.label = "FUZZ", .driver = Driver::DBase4, .name = "FUZZ.DBF",
+  const FileDeclaration decl{.label = "FUZZ", .driver = Driver::Dbase, .name = "FUZZ.DBF",
                              .fields = kFuzzDbaseFields};
   File file(decl);
   OperationArguments args;

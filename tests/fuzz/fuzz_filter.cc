@@ -11,7 +11,7 @@
 
 #include "runtime/date_time.h"
 #include "storage/declare_fields.h"
-#include "storage/filter_expression.h"
+#include "storage/filter/filter_expression.h"
 
 namespace {
 

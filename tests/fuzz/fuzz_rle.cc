@@ -6,7 +6,7 @@
 #include <cstdint>
 #include <string_view>
 
-#include "storage/vxr_run_length.h"
+#include "storage/vxr/internal/vxr_run_length.h"
 
 namespace {
 

@@ -1,5 +1,5 @@
 // Arbitrary bytes as an indexed record file: opening answers a clear result,
-// a full scan forwards and backwards and the tree check never crash, a
+// a full scan forwards and backwards ends and the tree check never crashes, a
 // read-only open never writes, and a writable open that succeeds can take a
 // record, write it and find it again. The whole-file check never crashes
 // and never writes either.
@@ -8,10 +8,10 @@
 #include <memory>
 #include <vector>
 
-#include "storage/memory_file.h"
-#include "storage/vxr_check.h"
-#include "storage/vxr_page_store.h"
-#include "storage/vxr_tree.h"
+#include "storage/testing/memory_file.h"
+#include "storage/vxr/vxr_check.h"
+#include "storage/vxr/internal/vxr_page_store.h"
+#include "storage/vxr/internal/vxr_tree.h"
 
 namespace {
 
@@ -21,14 +21,15 @@ void Check(bool ok) {
 
 using namespace zelvo;
 
+// A walk meets each record at most once, however damaged the tree: never
+// more records than the check reads.
 void Scan(VxrTree& tree) {
   std::size_t count = 0;
   const bool checked = tree.Check(count).Ok();
   std::size_t forward = 0;
-  VxrLookup r = tree.First();
-  for (; r.Found() && forward <= count + 1; r = tree.Next(r.record.key)) ++forward;
+  for (VxrLookup r = tree.First(); r.Found(); r = tree.Next(r.record.key)) Check(++forward <= count);
   std::size_t backward = 0;
-  for (r = tree.Last(); r.Found() && backward <= count + 1; r = tree.Previous(r.record.key)) ++backward;
+  for (VxrLookup r = tree.Last(); r.Found(); r = tree.Previous(r.record.key)) Check(++backward <= count);
   if (checked) Check(forward == count && backward == count);
 }
 

@@ -10,8 +10,8 @@
 #include <string>
 
 #include "storage/declare_fields.h"
-#include "storage/vxr_key_position.h"
-#include "storage/vxr_key_value.h"
+#include "storage/vxr/internal/vxr_key_position.h"
+#include "storage/vxr/internal/vxr_key_value.h"
 
 namespace {
 

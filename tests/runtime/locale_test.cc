@@ -2,7 +2,6 @@
 
 #include <gtest/gtest.h>
 
-#include <unistd.h>
 
 #include <algorithm>
 #include <cstdio>
@@ -11,6 +10,7 @@
 
 #include "runtime/cp1251.h"
 #include "runtime/windows_character_tables.h"
+#include "tests/testing/temporary_folder.h"
 
 namespace zelvo {
 namespace {
@@ -376,14 +376,7 @@ TEST(EnvironmentFileTest, OemFileTextsAreConverted) {
 
 class LoadLocaleTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    dir_ = std::filesystem::temp_directory_path() / ("zelvo-locale-" + std::to_string(::getpid()));
-    std::filesystem::create_directories(dir_);
-  }
-  void TearDown() override {
-    SetLocale(LocaleTables::BuiltIn());
-    std::filesystem::remove_all(dir_);
-  }
+  void TearDown() override { SetLocale(LocaleTables::BuiltIn()); }
   std::string Write(const char* name, std::string_view bytes) {
     const auto path = (dir_ / name).string();
     std::FILE* f = std::fopen(path.c_str(), "wb");
@@ -391,7 +384,8 @@ class LoadLocaleTest : public ::testing::Test {
     std::fclose(f);
     return path;
   }
-  std::filesystem::path dir_;
+  testing_support::TemporaryFolder folder_;
+  const std::filesystem::path& dir_ = folder_.Path();
 };
 
 TEST_F(LoadLocaleTest, WiresProfileThenEnvironmentFile) {

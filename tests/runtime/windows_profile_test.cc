@@ -5,9 +5,8 @@
 #include <cstdio>
 #include <filesystem>
 
-#include <unistd.h>
-
 #include "runtime/cp1251.h"
+#include "tests/testing/temporary_folder.h"
 
 namespace zelvo {
 namespace {
@@ -93,8 +92,8 @@ TEST(WindowsProfileTest, PathFollowsTheConfigurationFolder) {
 }
 
 TEST(WindowsProfileTest, LoadsFilesAndToleratesAbsence) {
-  const auto dir = std::filesystem::temp_directory_path() / ("zelvo-profile-" + std::to_string(::getpid()));
-  std::filesystem::create_directories(dir);
+  const testing_support::TemporaryFolder folder;
+  const std::filesystem::path& dir = folder.Path();
   const auto path = (dir / "win.ini").string();
   {
     std::FILE* f = std::fopen(path.c_str(), "wb");
@@ -110,7 +109,6 @@ TEST(WindowsProfileTest, LoadsFilesAndToleratesAbsence) {
 
   const auto directory = WindowsProfile::Load(dir.string());
   EXPECT_EQ(directory.Problems().size(), 1u);
-  std::filesystem::remove_all(dir);
 }
 
 }  // namespace

@@ -7,7 +7,7 @@
 
 #include "storage/driver_result.h"
 #include "storage/error_state.h"
-#include "storage/xbase_error.h"
+#include "storage/internal/xbase_error.h"
 
 namespace zelvo {
 namespace {

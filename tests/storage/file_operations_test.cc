@@ -7,6 +7,8 @@
 #include "storage/declare_fields.h"
 #include "storage/driver_result.h"
 #include "storage/error_state.h"
+#include "tests/testing/manual_wait_clock.h"
+#include "tests/testing/scoped_file_driver.h"
 
 namespace zelvo {
 namespace {
@@ -41,19 +43,17 @@ class ScriptedDriver final : public FileDriver {
 
 class FileOperationsTest : public ::testing::Test {
  protected:
-  void SetUp() override { RegisterFileDriver(Driver::DBase4, &driver_); }
-  void TearDown() override { RegisterFileDriver(Driver::DBase4, nullptr); }
-
   ErrorCode Open(AccessMode mode, Op op = Op::OPEN) {
     OperationArguments args;
     args.mode = mode;
     return PerformFileOperation(file_, op, args);
   }
 
-  static constexpr FileDeclaration kDecl{.label = "PENSTA", .driver = Driver::DBase4,
+  static constexpr FileDeclaration kDecl{.label = "PENSTA", .driver = Driver::Dbase,
                                          .name = "C:\\INP_2004\\BASE2004\\PENSTA.DBF",
                                          .fields = kTinyFields};
   ScriptedDriver driver_;
+  testing_support::ScopedFileDriver registered_{Driver::Dbase, driver_};
   File file_{kDecl};
 };
 
@@ -131,10 +131,12 @@ TEST_F(FileOperationsTest, DriverAnswersBecomeTheErrorStateAndTheFlags) {
 }
 
 TEST_F(FileOperationsTest, LockingRepeatsWhileTheFileIsLockedElsewhere) {
+  testing_support::ManualWaitClock clock;
   ASSERT_EQ(Open(AccessMode{0x42}), ErrorCode::Ok);
   driver_.answers = {ErrorCode::FileIsAlreadyLocked, ErrorCode::FileIsAlreadyLocked};
   EXPECT_EQ(PerformFileOperation(file_, Op::LOCKfile), ErrorCode::Ok);
   EXPECT_EQ(std::count(driver_.calls.begin(), driver_.calls.end(), Op::LOCKfile), 3);
+  EXPECT_EQ(clock.Waited(), std::chrono::milliseconds(100));
   EXPECT_EQ(file_.State() & (kLocked | kExclusive), kLocked | kExclusive);
   ASSERT_EQ(PerformFileOperation(file_, Op::UNLOCK), ErrorCode::Ok);
   EXPECT_EQ(file_.State() & (kLocked | kExclusive), 0);  // the mode itself shares
@@ -143,9 +145,9 @@ TEST_F(FileOperationsTest, LockingRepeatsWhileTheFileIsLockedElsewhere) {
   OperationArguments oneSecond;
   oneSecond.seconds = 1;
   EXPECT_EQ(PerformFileOperation(file_, Op::LOCKfilesec, oneSecond), ErrorCode::FileIsAlreadyLocked);
-  const auto attempts = std::count(driver_.calls.begin(), driver_.calls.end(), Op::LOCKfilesec);
-  EXPECT_GT(attempts, 2);
-  EXPECT_LT(attempts, 100);
+  // One try, then one every 50 ms until the second is over.
+  EXPECT_EQ(std::count(driver_.calls.begin(), driver_.calls.end(), Op::LOCKfilesec), 21);
+  EXPECT_EQ(clock.Waited(), std::chrono::milliseconds(1100));
   EXPECT_FALSE(file_.State() & kLocked);
 }
 

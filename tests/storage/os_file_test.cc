@@ -5,7 +5,9 @@
 #include <filesystem>
 #include <vector>
 
-#include "storage/faulty_file_system.h"
+#include "storage/testing/faulty_file_system.h"
+#include "tests/testing/scoped_file_system.h"
+#include "tests/testing/temporary_folder.h"
 
 namespace zelvo {
 namespace {
@@ -15,23 +17,15 @@ using Bytes = std::vector<std::uint8_t>;
 
 class OsFileTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    dir_ = fs::path(::testing::TempDir()) /
-           ("osfile_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-    fs::remove_all(dir_);
-    fs::create_directories(dir_);
-    path_ = (dir_ / "data.bin").string();
-  }
-  void TearDown() override { fs::remove_all(dir_); }
-
   std::unique_ptr<OsFile> Make(FileSystem& system) {
     OpenResult opened = system.Open(path_, {.read = true, .write = true, .create = true});
     EXPECT_EQ(opened.code, ErrorCode::Ok);
     return std::move(opened.file);
   }
 
-  fs::path dir_;
-  std::string path_;
+  testing_support::TemporaryFolder folder_;
+  const fs::path& dir_ = folder_.Path();
+  const std::string path_ = folder_.File("data.bin");
 };
 
 TEST_F(OsFileTest, ReadsAndWritesAtOffsetsAndReportsTheEnd) {
@@ -97,6 +91,53 @@ TEST_F(OsFileTest, FaultyFileSystemFailsThePlannedCallsOnly) {
   EXPECT_EQ(Number(file->Sync()), 329);
   faulty.plan.failOpen = true;
   EXPECT_EQ(Number(faulty.Open(path_, {}).code), 305);
+}
+
+// A file made once is there whole or not at all: a write or the link failing
+// leaves neither the file nor its draft; a file another process made meanwhile
+// counts as made, and is left as that process made it.
+TEST_F(OsFileTest, AFileMadeOnceIsThereWholeOrNotAtAll) {
+  FaultyFileSystem faulty;
+  testing_support::ScopedFileSystem use(faulty);
+  auto writeThree = [](const std::string& draft) {
+    OpenResult opened = CurrentFileSystem().Open(draft, {.read = true, .write = true, .create = true});
+    if (Failed(opened.code)) return opened.code;
+    for (std::uint8_t i = 0; i < 3; ++i)
+      if (const ErrorCode code = opened.file->WriteAt(i, Bytes{static_cast<std::uint8_t>('a' + i)}); Failed(code))
+        return code;
+    return opened.file->Close();
+  };
+  auto left = [&] {
+    std::vector<std::string> names;
+    for (const auto& entry : fs::directory_iterator(dir_)) names.push_back(entry.path().filename().string());
+    return names;
+  };
+  for (std::uint64_t n = 1; n <= 3; ++n) {
+    faulty.plan = {};
+    faulty.plan.failWrite = faulty.WritesSeen() + n;
+    EXPECT_EQ(Number(MakeFileOnce(path_, writeThree)), 339) << n;
+    EXPECT_TRUE(left().empty()) << n;
+  }
+  faulty.plan = {};
+  faulty.plan.failLink = true;
+  EXPECT_EQ(Number(MakeFileOnce(path_, writeThree)), 305);
+  EXPECT_TRUE(left().empty());
+
+  faulty.plan = {};
+  ASSERT_EQ(MakeFileOnce(path_, writeThree), ErrorCode::Ok);
+  EXPECT_EQ(left(), std::vector<std::string>{"data.bin"});
+  EXPECT_EQ(fs::file_size(path_), 3u);
+  bool called = false;
+  EXPECT_EQ(MakeFileOnce(path_, [&](const std::string&) { return called = true, ErrorCode::Ok; }), ErrorCode::Ok);
+  EXPECT_FALSE(called);  // there already
+
+  const std::string other = (dir_ / "other.bin").string();
+  EXPECT_EQ(MakeFileOnce(other, [&](const std::string& draft) {
+              (void)writeThree(other);  // another process is quicker
+              return writeThree(draft);
+            }),
+            ErrorCode::Ok);
+  EXPECT_EQ(left().size(), 2u);
 }
 
 }  // namespace

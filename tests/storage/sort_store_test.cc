@@ -6,7 +6,8 @@
 #include <filesystem>
 #include <random>
 
-#include "storage/faulty_file_system.h"
+#include "storage/testing/faulty_file_system.h"
+#include "tests/testing/temporary_folder.h"
 
 namespace zelvo {
 namespace {
@@ -15,14 +16,6 @@ namespace fs = std::filesystem;
 
 class SortStoreTest : public ::testing::Test {
  protected:
-  void SetUp() override {
-    dir_ = fs::path(::testing::TempDir()) /
-           ("sort_store_" + std::string(::testing::UnitTest::GetInstance()->current_test_info()->name()));
-    fs::remove_all(dir_);
-    fs::create_directories(dir_);
-  }
-  void TearDown() override { fs::remove_all(dir_); }
-
   bool DirectoryEmpty() const { return fs::is_empty(dir_); }
 
   // Items of 1 to 40 bytes, any byte value, some repeated.
@@ -51,7 +44,8 @@ class SortStoreTest : public ::testing::Test {
     }
   }
 
-  fs::path dir_;
+  testing_support::TemporaryFolder folder_;
+  const fs::path& dir_ = folder_.Path();
 };
 
 TEST_F(SortStoreTest, SortsByUnsignedBytesShorterFirst) {

@@ -13,10 +13,10 @@
 #include <string>
 #include <vector>
 
-#include "browse_test_support.h"
+#include "tests/framework/browse/browse_test_support.h"
 #include "framework/browse/browse_list.h"
 #include "framework/browse/letter_scale.h"
-#include "framework/ini_store.h"
+#include "framework/data/ini_store.h"
 #include "framework/window/window_procedure.h"
 #include "platform/headless/headless_session.h"
 #include "runtime/cp1251.h"

@@ -4,7 +4,7 @@
 
 #include <cstdio>
 
-#include "browse_fixture.h"
+#include "tests/framework/browse/browse_fixture.h"
 
 namespace zelvo {
 namespace {

@@ -11,14 +11,14 @@
 #include <string_view>
 #include <vector>
 
-#include "../framework_test_support.h"
+#include "tests/framework/data/framework_test_support.h"
 #include "framework/browse/view_reader.h"
-#include "framework/relation_set.h"
+#include "framework/data/relation_set.h"
 #include "platform/window_runtime.h"
 #include "runtime/decimal.h"
 #include "storage/declare_fields.h"
 #include "storage/file_operations.h"
-#include "storage/view.h"
+#include "storage/view/view.h"
 
 namespace zelvo::testing_support {
 

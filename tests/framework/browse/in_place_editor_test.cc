@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "browse_fixture.h"
+#include "tests/framework/browse/browse_fixture.h"
 
 namespace zelvo {
 namespace {

@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "browse_test_support.h"
+#include "tests/framework/browse/browse_test_support.h"
 
 namespace zelvo {
 namespace {

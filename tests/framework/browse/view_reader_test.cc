@@ -4,7 +4,7 @@
 
 #include <vector>
 
-#include "browse_test_support.h"
+#include "tests/framework/browse/browse_test_support.h"
 #include "framework/browse/view_filter_text.h"
 
 namespace zelvo {
@@ -61,7 +61,7 @@ TEST_P(ViewFilterTest, CombinesRangeAndNamedFilters) {
   // The limit values live in department records, one per limit.
   std::vector<RecordBuffer> values;
   values.reserve(c.limits.size());
-  std::vector<BufferedPairList::Side> sides;
+  std::vector<LinkedFieldPairs::Side> sides;
   for (const char* limit : c.limits) {
     values.emplace_back(kDepartmentFields);
     (void)DEP.CODE.Set(values.back(), limit);
@@ -99,7 +99,7 @@ TEST_F(ViewReaderTest, ARangeValueWithAQuoteFindsItsRecords) {
   reader_.AddSortOrder(kDeptKey);
   RecordBuffer limit(kDepartmentFields);
   (void)DEP.CODE.Set(limit, "o'neil");
-  const BufferedPairList::Side side{&limit, &kDepartmentFields[0]};
+  const LinkedFieldPairs::Side side{&limit, &kDepartmentFields[0]};
   reader_.SetRangeLimit(LimitType::SingleValue, {&side, 1});
   EXPECT_EQ(Names(), (std::vector<std::string>{"Lee"}));
 }
@@ -109,7 +109,7 @@ TEST_F(ViewReaderTest, PrimingForInsertPutsTheRangeIntoTheNewRecord) {
   reader_.AddSortOrder(kDeptKey);
   RecordBuffer limit(kDepartmentFields);
   (void)DEP.CODE.Set(limit, "STORE");
-  const BufferedPairList::Side side{&limit, &kDepartmentFields[0]};
+  const LinkedFieldPairs::Side side{&limit, &kDepartmentFields[0]};
   reader_.SetRangeLimit(LimitType::SingleValue, {&side, 1});
   ASSERT_EQ(reader_.PrimeForInsert(false), LevelOk);
   EXPECT_EQ(PER.DEPT.Clipped(Person()), "STORE");

@@ -11,13 +11,13 @@
 #include <string>
 #include <vector>
 
-#include "framework/ini_store.h"
-#include "framework/relation_set.h"
-#include "framework/table_manager.h"
+#include "framework/data/ini_store.h"
+#include "framework/data/relation_set.h"
+#include "framework/data/table_manager.h"
 #include "framework/window/window_procedure.h"
 #include "storage/declare_fields.h"
 #include "storage/file_operations.h"
-#include "tests/framework/framework_test_support.h"
+#include "tests/framework/data/framework_test_support.h"
 #include "tests/framework/window/form_user.h"
 
 namespace zelvo::testing_support {

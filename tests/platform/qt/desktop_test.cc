@@ -22,7 +22,7 @@
 #include "platform/qt/frame_window.h"
 #include "platform/qt/message_dialog.h"
 #include "platform/qt/qt_presenter.h"
-#include "qt_test_support.h"
+#include "tests/platform/qt/qt_test_support.h"
 
 namespace zelvo::testing {
 namespace {

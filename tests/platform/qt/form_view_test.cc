@@ -20,7 +20,7 @@
 
 #include "platform/qt/form_view.h"
 #include "platform/qt/list_control.h"
-#include "qt_test_support.h"
+#include "tests/platform/qt/qt_test_support.h"
 
 namespace zelvo::testing {
 namespace {

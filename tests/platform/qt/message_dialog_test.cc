@@ -8,7 +8,7 @@
 #include <QTest>
 
 #include "platform/qt/message_dialog.h"
-#include "qt_test_support.h"
+#include "tests/platform/qt/qt_test_support.h"
 
 namespace zelvo::testing {
 namespace {

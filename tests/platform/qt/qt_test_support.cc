@@ -1,4 +1,4 @@
-#include "qt_test_support.h"
+#include "tests/platform/qt/qt_test_support.h"
 
 #include <QDir>
 #include <QTest>

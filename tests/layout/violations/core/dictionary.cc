@@ -1,0 +1,3 @@
+#include <QWidget>
+#include <vector>
+#include "app/cli/missing.h"

@@ -1,0 +1,2 @@
+#include "storage/vxr/vxr_driver.h"
+#include "runtime/value.h"

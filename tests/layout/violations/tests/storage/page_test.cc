@@ -1,0 +1,1 @@
+#include "storage/vxr/internal/vxr_page.h"
