@@ -2,17 +2,23 @@
 // subcommands are its faces for scripts, tests and administrators.
 #include <CLI/CLI.hpp>
 
+#include <QGuiApplication>
+
 #include <unistd.h>
 
 #include <cerrno>
 #include <cstring>
 #include <iostream>
+#include <memory>
 #include <string>
 
 #include "app/cli/calc_command.h"
 #include "app/cli/check_command.h"
 #include "app/cli/eval_command.h"
+#include "app/cli/report_command.h"
 #include "app/cli/table_command.h"
+#include "platform/page_output.h"
+#include "platform/qt/qt_page_output.h"
 #include "runtime/locale.h"
 #include "runtime/windows_profile.h"
 #include "storage/built_in/built_in_drivers.h"
@@ -35,6 +41,7 @@ int main(int argc, char** argv) {
   zelvo::TableCommand table(app);
   zelvo::CheckCommand check(app);
   zelvo::EvalCommand eval(app);
+  zelvo::ReportCommand report(app);
   CLI11_PARSE(app, argc, argv);
 
   // The data files live in the current directory, as the program has always
@@ -61,6 +68,22 @@ int main(int argc, char** argv) {
   if (table.Chosen()) return table.Run();
   if (check.Chosen()) return check.Run();
   if (eval.Chosen()) return eval.Run();
+  if (report.Chosen()) {
+    // PDF and the printer go through Qt, which needs its application object;
+    // without a display it draws offscreen.
+    std::unique_ptr<QGuiApplication> gui;
+    zelvo::QtPageOutput pages;
+    if (report.NeedsPageOutput()) {
+      if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") &&
+          qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+      gui = std::make_unique<QGuiApplication>(argc, argv);
+      zelvo::InstallPageOutput(&pages);
+    }
+    const int status = report.Run();
+    zelvo::InstallPageOutput(nullptr);
+    return status;
+  }
 
   // The desktop frame and the subcommands arrive with their layers; until the
   // frame exists, starting without a subcommand says what the binary offers.
