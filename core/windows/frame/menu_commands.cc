@@ -1,4 +1,4 @@
-#include "core/frame/menu_commands.h"
+#include "core/windows/frame/menu_commands.h"
 
 namespace zelvo {
 namespace {
