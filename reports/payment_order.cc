@@ -5,6 +5,7 @@
 #include "core/dictionary_setup.h"
 #include "core/pay_values.h"
 #include "core/program_variables.h"
+#include "core/startup/program_objects.h"
 #include "core/tables/nbasa.h"
 #include "reports/amount_in_words.h"
 #include "reports/report_procedure.h"
@@ -178,21 +179,21 @@ std::string PaymentPurpose(DayNumber month) {
                        r.taxInspectorateCode + " рег. " + r.pensionFundNumber + ", без налога (НДС).");
 }
 
-std::unique_ptr<ReportRunner> MakePaymentOrderReport(ErrorReporter& errors, IniStore& settings) {
-  return std::make_unique<PaymentOrderReport>(errors, settings);
+std::unique_ptr<ReportRunner> MakePaymentOrderReport() {
+  return std::make_unique<PaymentOrderReport>(ProgramErrors(), ProgramSettings());
 }
 
-void NumSel(ErrorReporter& errors, IniStore& settings) {
+void NumSel() {
   RecordBuffer& v = OrderValues();
   (void)PPO.NPP.Set(v, "");
-  SelectionForm form("NumSel", errors, settings, "Update the mnz File", SelectionForm::OkStays);
+  SelectionForm form("NumSel", ProgramErrors(), ProgramSettings(), "Update the mnz File", SelectionForm::OkStays);
   form.Entry(Cp1251Literal("Номер платежного поручения"), FieldBinding("NPP", v, PPO.NPP), "@s4");
   (void)form.RunWindow();
 }
 
-void pfPr(ErrorReporter& errors, IniStore& settings) {
-  NumSel(errors, settings);
-  (void)MakePaymentOrderReport(errors, settings)->RunWindow();
+void pfPr() {
+  NumSel();
+  (void)MakePaymentOrderReport()->RunWindow();
 }
 
 }  // namespace zelvo

@@ -15,25 +15,23 @@
 #include <memory>
 #include <string>
 
-#include "framework/data/error_reporter.h"
-#include "framework/data/ini_store.h"
 #include "runtime/date_time.h"
 
 namespace zelvo {
 
 class ReportRunner;
 
-void pfPr(ErrorReporter& errors, IniStore& settings);
+void pfPr();
 // The form for the order's number ("Номер платежного поручения"): emptied
 // before it opens; OK takes the number and leaves the form open, "Ввод"
 // closes it.
-void NumSel(ErrorReporter& errors, IniStore& settings);
+void NumSel();
 
 // The order's number as NumSel left it (CP1251, at most 4 characters).
 std::string PaymentOrderNumber();
 void SetPaymentOrderNumber(std::string_view number);
 
-std::unique_ptr<ReportRunner> MakePaymentOrderReport(ErrorReporter& errors, IniStore& settings);
+std::unique_ptr<ReportRunner> MakePaymentOrderReport();
 
 // The payment purpose for the month of `month` (CP1251).
 std::string PaymentPurpose(DayNumber month);

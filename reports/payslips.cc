@@ -1,6 +1,7 @@
 #include "reports/payslips.h"
 
 #include "core/dictionary_setup.h"
+#include "core/startup/program_objects.h"
 #include "core/pay_values.h"
 #include "core/program_variables.h"
 #include "core/tables/basa.h"
@@ -249,23 +250,20 @@ Level PayslipReport::PrintRecord() {
 
 }  // namespace
 
-std::unique_ptr<ReportRunner> MakePayslipReport(PayslipSelection selection, ErrorReporter& errors,
-                                                IniStore& settings) {
-  return std::make_unique<PayslipReport>(selection, errors, settings);
+std::unique_ptr<ReportRunner> MakePayslipReport(PayslipSelection selection) {
+  return std::make_unique<PayslipReport>(selection, ProgramErrors(), ProgramSettings());
 }
 
-void RaschPr(ErrorReporter& errors, IniStore& settings) {
-  (void)MakePayslipReport(PayslipSelection::Month, errors, settings)->RunWindow();
+void RaschPr() { (void)MakePayslipReport(PayslipSelection::Month)->RunWindow(); }
+
+void RaschSelPr() {
+  NumRasSel();  // whichever button closed it, the numbers stand
+  (void)MakePayslipReport(PayslipSelection::Chosen)->RunWindow();
 }
 
-void RaschSelPr(ErrorReporter& errors, IniStore& settings) {
-  NumRasSel(errors, settings);  // whichever button closed it, the numbers stand
-  (void)MakePayslipReport(PayslipSelection::Chosen, errors, settings)->RunWindow();
-}
-
-void NumRasSel(ErrorReporter& errors, IniStore& settings) {
+void NumRasSel() {
   RecordBuffer& variables = ProgramVariables();
-  SelectionForm form("NumRasSel", errors, settings, "Update the mnz File", SelectionForm::OkCloses);
+  SelectionForm form("NumRasSel", ProgramErrors(), ProgramSettings(), "Update the mnz File", SelectionForm::OkCloses);
   form.Prompt(Cp1251Literal("Номера расчеток"));
   form.Entry("", FieldBinding("NUM1", variables, VAR.num1), "@n_5b");
   form.Entry("", FieldBinding("NUM2", variables, VAR.num2), "@n_5b");

@@ -14,27 +14,24 @@
 // DNR (the working days of the month) is the program's, as the monthly
 // browse loaded it.
 //
-// Each procedure runs on the thread it is called on; the monthly browse starts
-// it on a thread of its own.
+// Each procedure runs on the thread it is called on (the monthly browse starts
+// it on a thread of its own) with the program's objects (ProgramObjects).
 #pragma once
 
 #include <memory>
 
-#include "framework/data/error_reporter.h"
-#include "framework/data/ini_store.h"
 
 namespace zelvo {
 
-void RaschPr(ErrorReporter& errors, IniStore& settings);
-void RaschSelPr(ErrorReporter& errors, IniStore& settings);
+void RaschPr();
+void RaschSelPr();
 // The form where the user types the four employee numbers ("Номера расчеток");
 // it keeps the numbers of the previous run.
-void NumRasSel(ErrorReporter& errors, IniStore& settings);
+void NumRasSel();
 
 // What the two payslip procedures are, for their callers and the command line.
 enum class PayslipSelection { Month, Chosen };
 class ReportRunner;
-std::unique_ptr<ReportRunner> MakePayslipReport(PayslipSelection selection, ErrorReporter& errors,
-                                                IniStore& settings);
+std::unique_ptr<ReportRunner> MakePayslipReport(PayslipSelection selection);
 
 }  // namespace zelvo

@@ -10,10 +10,10 @@ namespace zelvo {
 const std::vector<ReportEntry>& ReportCatalogue() {
   static const std::vector<ReportEntry> entries{
       {"RaschPr", "payslips of every employee paid in the month of dat", "A4 portrait", "", {}, nullptr,
-       [](ErrorReporter& e, IniStore& s) { return MakePayslipReport(PayslipSelection::Month, e, s); }},
+       [] { return MakePayslipReport(PayslipSelection::Month); }},
       {"RaschSelPr", "payslips of the employees num1..num4 in the month of dat", "A4 portrait", "NumRasSel",
        {"num1", "num2", "num3", "num4"}, NumRasSel,
-       [](ErrorReporter& e, IniStore& s) { return MakePayslipReport(PayslipSelection::Chosen, e, s); }},
+       [] { return MakePayslipReport(PayslipSelection::Chosen); }},
       {"pfPr", "bank payment order of the month's pension contribution F28", "A4 portrait", "NumSel", {"NPP"},
        NumSel, MakePaymentOrderReport},
   };

@@ -1,5 +1,6 @@
 // The report procedures the program prints, by name, for the command line
-// (`zelvo report --list`) and whoever starts a report without its window:
+// (`zelvo report --list`) and whoever starts a report without its window
+// (with the program's objects alive, core/startup/program_objects.h):
 // what each is, the paper its layout fits, and the dialog it asks its values
 // in before it runs, with the names of that dialog's entries.
 #pragma once
@@ -8,8 +9,6 @@
 #include <string_view>
 #include <vector>
 
-#include "framework/data/error_reporter.h"
-#include "framework/data/ini_store.h"
 #include "framework/report/report_runner.h"
 
 namespace zelvo {
@@ -22,8 +21,8 @@ struct ReportEntry {
   // entries by the names their values are given under, and the procedure.
   const char* dialog;
   std::vector<const char*> dialogEntries;
-  void (*askDialog)(ErrorReporter&, IniStore&);
-  std::unique_ptr<ReportRunner> (*make)(ErrorReporter&, IniStore&);
+  void (*askDialog)();
+  std::unique_ptr<ReportRunner> (*make)();
 };
 
 const std::vector<ReportEntry>& ReportCatalogue();

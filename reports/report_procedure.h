@@ -6,7 +6,8 @@
 // key, filter and layout, and writes PrintRecord.
 //
 //     class RaschPr : public ReportProcedure {
-//       RaschPr(...) : ReportProcedure("RaschPr", errors, settings, kNbasaTable, 2, filter, paper, area) {}
+//       RaschPr() : ReportProcedure("RaschPr", ProgramErrors(), ProgramSettings(), kNbasaTable, 2, filter,
+//                                   kA4Portrait, area) {}
 //       Level PrintRecord() override { ...; composer.PrintBand(slip_); return LevelOk; }
 //     };
 //

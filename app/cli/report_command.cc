@@ -7,11 +7,10 @@
 #include <optional>
 
 #include "app/cli/record_json.h"
-#include "core/dictionary_setup.h"
 #include "core/month_taxes.h"
 #include "core/pay_values.h"
 #include "core/program_variables.h"
-#include "framework/data/ini_store.h"
+#include "core/startup/program_objects.h"
 #include "platform/headless/headless_session.h"
 #include "platform/page_output.h"
 #include "reports/report_catalogue.h"
@@ -79,16 +78,12 @@ class ReportRun {
         return Fail("--today: \"" + options_.today + "\" is not a date YYYY-MM-DD");
       clock.emplace(VAR.dat.Get(day));
     }
+    // The program's objects first: they start the variables cleared.
+    ProgramObjects objects(box_);
     if (int status = ReadSettings(); status != 0) return status;
-
-    errorsReporter_.InitDefault();
-    InitDictionary(errorsReporter_);
-    settingsStore_.InitStore("zelvo5.INI");
     if (clock) SetClock(&*clock);
     const int status = Produce();
     if (clock) SetClock(nullptr);
-    settingsStore_.KillStore();
-    KillDictionary();
     return status;
   }
 
@@ -160,8 +155,8 @@ class ReportRun {
       WindowDefinition frame("Main", "zelvo report", WindowKind::Frame);
       std::unique_ptr<Window> main = TheWindowRuntime().Open(frame);
       if ((starting = ComputeStartingValues()) != 0) return main->Close();
-      if (entry_->askDialog != nullptr) entry_->askDialog(errorsReporter_, settingsStore_);
-      std::unique_ptr<ReportRunner> report = entry_->make(errorsReporter_, settingsStore_);
+      if (entry_->askDialog != nullptr) entry_->askDialog();
+      std::unique_ptr<ReportRunner> report = entry_->make();
       report->sendPages = false;
       (void)report->RunWindow();
       pages = report->FinishedPages();
@@ -279,8 +274,6 @@ class ReportRun {
   std::vector<Setting> settings_;
   std::vector<std::string> given_;
   RuntimeBox box_;
-  ErrorReporter errorsReporter_{box_};
-  IniStore settingsStore_;
 };
 
 }  // namespace

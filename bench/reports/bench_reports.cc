@@ -19,6 +19,7 @@
 
 #include "app/cli/report_command.h"
 #include "core/dictionary_setup.h"
+#include "core/startup/program_objects.h"
 #include "core/program_variables.h"
 #include "core/tables/basa.h"
 #include "core/tables/nbasa.h"
@@ -48,10 +49,8 @@ const char* kSurnames[] = {"Иванов", "Петров", "Сидоров", "К
 // The employees and their pay records of March 2004, added as the program adds them.
 bool Fill(int employees) {
   CommandLineMessageBox box(std::cerr);
-  ErrorReporter reporter(box);
-  reporter.InitDefault();
-  InitDictionary(reporter);
-  bool ok = true;
+  ProgramObjects objects(box);
+  bool ok = managers::BASA->OpenTable() == LevelOk && managers::NBASA->OpenTable() == LevelOk;
   for (int i = 1; i <= employees && ok; ++i) {
     RecordBuffer& person = managers::BASA->file().Record();
     person.Clear();
@@ -59,6 +58,7 @@ bool Fill(int employees) {
     (void)BAS.FAM.Set(person, Cp1251Literal(kSurnames[i % 8]) + std::to_string(i));
     (void)BAS.NOM.Set(person, Cp1251Literal("Иван"));
     (void)BAS.PER.Set(person, Cp1251Literal("Петрович"));
+    (void)BAS.POL.Set(person, Cp1251Literal("муж."));
     ok = managers::BASA->AddRecord() == LevelOk;
     RecordBuffer& pay = managers::NBASA->file().Record();
     pay.Clear();
@@ -73,16 +73,17 @@ bool Fill(int employees) {
     (void)NBA.AVANS.Set(pay, Decimal(4000));
     ok = ok && managers::NBASA->AddRecord() == LevelOk;
   }
-  KillDictionary();
+  (void)managers::BASA->CloseTable();
+  (void)managers::NBASA->CloseTable();
   return ok;
 }
 
 // What the report reads, and nothing more.
 int ReadThroughViews() {
   CommandLineMessageBox box(std::cerr);
-  ErrorReporter reporter(box);
-  reporter.InitDefault();
-  InitDictionary(reporter);
+  ProgramObjects objects(box);
+  (void)managers::NBASA->OpenTable();
+  (void)managers::BASA->OpenTable();
   (void)managers::NBASA->EnsureUsable(3);
   (void)managers::BASA->EnsureUsable(3);
   (void)VAR.dat.Set(ProgramVariables(), Date(3, 1, 2004));
@@ -106,7 +107,8 @@ int ReadThroughViews() {
     (void)view.Perform(FileOperation::CLOSE);
   }
   (void)bindings.Pop();
-  KillDictionary();
+  (void)managers::NBASA->CloseTable();
+  (void)managers::BASA->CloseTable();
   return read;
 }
 

@@ -96,7 +96,8 @@ TEST_F(ReportPagesTest, RowsTakeTheTallestBandAndBreaksStartARow) {
 
 // The listing: one line per text with its box's corner at one decimal,
 // UTF-8, trailing blanks gone, texts that show nothing and rules left out;
-// a blank-when-zero value is not listed.
+// a blank-when-zero value is not listed. Two bands of 91 do not fit in 180:
+// the second starts a row.
 TEST_F(ReportPagesTest, ListingNamesEveryShownTextByPageAndPlace) {
   ReportLayout layout(kA4Portrait, {12.25, 10, 180, 280});
   Band& band = layout.Detail(91, 20);
@@ -110,13 +111,17 @@ TEST_F(ReportPagesTest, ListingNamesEveryShownTextByPageAndPlace) {
   (void)SLT.PAY.Set(record_, Decimal(0));
   composer.PrintBand(band);
   EXPECT_EQ(PageListing(*composer.Finish()),
-            "1\t13.3\t11.0\tОклад\n1\t27.3\t11.0\t 8500.00\n1\t104.3\t11.0\tОклад\n");
+            "1\t13.3\t11.0\tОклад\n1\t27.3\t11.0\t 8500.00\n1\t13.3\t31.0\tОклад\n");
 }
 
 TEST_F(ReportPagesTest, SavedListingAppearsWholeOrNotAtAll) {
-  TemporaryFolder folder;
+  testing_support::TemporaryFolder folder;
   ReportPages pages;
-  pages.pages.push_back({{PageItem{.kind = PageItem::Kind::Text, .x = 1, .y = 2, .text = "x"}}});
+  PageItem item;
+  item.x = 1;
+  item.y = 2;
+  item.text = "x";
+  pages.pages.push_back({{item}});
   const std::string path = folder.File("out.txt");
   EXPECT_EQ(SavePages(pages, path), "");
   std::ifstream in(path);

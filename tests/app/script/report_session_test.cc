@@ -11,11 +11,11 @@
 
 #include "app/script/script_session.h"
 #include "core/dictionary_setup.h"
+#include "core/startup/program_objects.h"
 #include "core/pay_values.h"
 #include "core/program_variables.h"
 #include "core/tables/basa.h"
 #include "core/tables/nbasa.h"
-#include "framework/data/ini_store.h"
 #include "platform/headless/headless_driver.h"
 #include "platform/headless/headless_runtime.h"
 #include "reports/payslips.h"
@@ -31,14 +31,15 @@ class ReportSession : public ::testing::Test {
   ReportSession() : before_(std::filesystem::current_path()) {
     std::filesystem::current_path(folder_.File(""));
     RegisterBuiltInDrivers();
-    reporter_.InitDefault();
-    InitDictionary(reporter_);
-    settings_.InitStore("zelvo5.INI");
+    objects_ = std::make_unique<ProgramObjects>(box_);
+    EXPECT_EQ(managers::BASA->OpenTable(), LevelOk);
+    EXPECT_EQ(managers::NBASA->OpenTable(), LevelOk);
     for (int i = 1; i <= 6; ++i) {
       RecordBuffer& person = managers::BASA->file().Record();
       person.Clear();
       (void)BAS.NUM.Set(person, i);
       (void)BAS.FAM.Set(person, Cp1251Literal("Сотрудник") + std::to_string(i));
+      (void)BAS.POL.Set(person, Cp1251Literal("жен."));
       EXPECT_EQ(managers::BASA->AddRecord(), LevelOk);
       RecordBuffer& pay = managers::NBASA->file().Record();
       pay.Clear();
@@ -48,11 +49,12 @@ class ReportSession : public ::testing::Test {
       (void)NBA.SUMM.Set(pay, Decimal(1000 * i));
       EXPECT_EQ(managers::NBASA->AddRecord(), LevelOk);
     }
+    (void)managers::BASA->CloseTable();
+    (void)managers::NBASA->CloseTable();
     (void)VAR.dat.Set(ProgramVariables(), Date(3, 15, 2004));
   }
   ~ReportSession() override {
-    settings_.KillStore();
-    KillDictionary();
+    objects_.reset();
     std::filesystem::current_path(before_);
   }
 
@@ -72,7 +74,7 @@ class ReportSession : public ::testing::Test {
           std::unique_ptr<Window> main = TheWindowRuntime().Open(frame);
           for (Event e = main->NextEvent(); e.number != EventNumber::None; e = main->NextEvent()) {
             if (e.number == EventNumber::Accepted && e.control == payslips)
-              (void)TheWindowRuntime().StartProcedure([&] { RaschPr(reporter_, settings_); }, 25000);
+              (void)TheWindowRuntime().StartProcedure(RaschPr, 25000);
             if (e.number == EventNumber::CloseWindow) main->Close();
           }
         },
@@ -82,13 +84,12 @@ class ReportSession : public ::testing::Test {
     return status;
   }
 
-  TemporaryFolder folder_;
+  testing_support::TemporaryFolder folder_;
   std::filesystem::path before_;
   struct RuntimeBox final : MessageBox {
     unsigned Show(const MessageBoxRequest& request) override { return TheWindowRuntime().Show(request); }
   } box_;
-  ErrorReporter reporter_{box_};
-  IniStore settings_;
+  std::unique_ptr<ProgramObjects> objects_;
 };
 
 TEST_F(ReportSession, ThePreviewIsPagedZoomedAndSaved) {

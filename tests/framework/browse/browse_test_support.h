@@ -75,7 +75,7 @@ struct TestBoxes final : MessageBox {
 class PeopleFixture : public ::testing::Test {
  protected:
   PeopleFixture() {
-    RegisterFileDriver(Driver::Quillset, &driver_);
+    RegisterFileDriver(Driver::Vxr, &driver_);
     reporter_.InitDefault();
     reporter_.EnterProcedure("PeopleTest");
     people_.InitRelations(peopleTable_.manager, true);
@@ -87,7 +87,7 @@ class PeopleFixture : public ::testing::Test {
   }
   ~PeopleFixture() override {
     people_.CloseAll();
-    RegisterFileDriver(Driver::Quillset, nullptr);
+    RegisterFileDriver(Driver::Vxr, nullptr);
   }
 
   TableManager& People() { return peopleTable_.manager; }

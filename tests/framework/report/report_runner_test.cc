@@ -28,9 +28,9 @@ struct RecordingOutput final : PageOutput {
 // The people, `perPage` bands of one name to a page.
 class PeopleReport final : public ReportRunner {
  public:
-  PeopleReport(View& view, RelationSet& people, RecordBuffer& person, ErrorReporter& errors, IniStore& settings,
+  PeopleReport(View& view, RelationSet& people, RecordBuffer& person, ErrorReporter& reporter, IniStore& settings,
                int perPage)
-      : ReportRunner("PeopleReport", errors, settings),
+      : ReportRunner("PeopleReport", reporter, settings),
         view_(view),
         people_(people),
         layout_(kA4Portrait, {10, 10, 100, 10.0 * perPage}),
@@ -49,6 +49,7 @@ class PeopleReport final : public ReportRunner {
     (void)reader_.AddSortOrder(kNameKey);
     InitRunner(reader_, composer_, &preview_);
     preview_.pagesAcross = across;
+    preview_.allowUserZoom = true;
     return ReportRunner::WindowOpened();
   }
 
@@ -113,8 +114,15 @@ class ReportRunnerTest : public PeopleFixture {
     return std::nullopt;
   }
   ControlView Control(const std::string& name) {
-    for (const ControlView& c : Preview()->controls)
-      if (c.name == name || c.text == name || c.prompt == name) return c;
+    const std::optional<WindowView> preview = Preview();
+    if (!preview) {
+      ADD_FAILURE() << "no preview";
+      return {};
+    }
+    for (const ControlView& c : preview->controls)
+      if (c.prompt == name) return c;  // an entry, not the prompt before it
+    for (const ControlView& c : preview->controls)
+      if (c.name == name || c.text == name) return c;
     ADD_FAILURE() << "no control " << name;
     return {};
   }
@@ -194,14 +202,20 @@ TEST_F(ReportRunnerTest, PrintsOnlyThePagesChosen) {
   AddNumbered(7);
   Run(1);
   Press("Pages to p&rint...");
-  for (const WindowView& w : Driver().Windows())
-    if (w.procedure == "PreviewAskPages") {
-      for (const ControlView& c : w.controls)
-        if (c.kind == ControlKind::Entry) EXPECT_EQ(Driver().Type(w.handle, c.id, "2-3,5"), "");
-      Idle();
-      for (const ControlView& c : w.controls)
-        if (c.text == "OK") EXPECT_EQ(Driver().Press(w.handle, c.id), "");
+  for (const WindowView& w : Driver().Windows()) {
+    if (w.procedure != "PreviewAskPages") continue;
+    for (const ControlView& c : w.controls) {
+      if (c.kind == ControlKind::Entry) {
+        EXPECT_EQ(Driver().Type(w.handle, c.id, "2-3,5"), "");
+      }
     }
+    Idle();
+    for (const ControlView& c : w.controls) {
+      if (c.text == "OK") {
+        EXPECT_EQ(Driver().Press(w.handle, c.id), "");
+      }
+    }
+  }
   Idle();
   Press("&Print");
   Finish();
