@@ -2,8 +2,6 @@
 // subcommands are its faces for scripts, tests and administrators.
 #include <CLI/CLI.hpp>
 
-#include <QGuiApplication>
-
 #include <unistd.h>
 
 #include <cerrno>
@@ -17,8 +15,7 @@
 #include "app/cli/eval_command.h"
 #include "app/cli/report_command.h"
 #include "app/cli/table_command.h"
-#include "platform/page_output.h"
-#include "platform/qt/qt_page_output.h"
+#include "platform/qt/report_application.h"
 #include "runtime/locale.h"
 #include "runtime/windows_profile.h"
 #include "storage/built_in/built_in_drivers.h"
@@ -69,20 +66,10 @@ int main(int argc, char** argv) {
   if (check.Chosen()) return check.Run();
   if (eval.Chosen()) return eval.Run();
   if (report.Chosen()) {
-    // PDF and the printer go through Qt, which needs its application object;
-    // without a display it draws offscreen.
-    std::unique_ptr<QGuiApplication> gui;
-    zelvo::QtPageOutput pages;
-    if (report.NeedsPageOutput()) {
-      if (qEnvironmentVariableIsEmpty("DISPLAY") && qEnvironmentVariableIsEmpty("WAYLAND_DISPLAY") &&
-          qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM"))
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-      gui = std::make_unique<QGuiApplication>(argc, argv);
-      zelvo::InstallPageOutput(&pages);
-    }
-    const int status = report.Run();
-    zelvo::InstallPageOutput(nullptr);
-    return status;
+    // PDF and the printer go through Qt.
+    std::unique_ptr<zelvo::ReportApplication> drawing;
+    if (report.NeedsPageOutput()) drawing = std::make_unique<zelvo::ReportApplication>(argc, argv);
+    return report.Run();
   }
 
   // The desktop frame and the subcommands arrive with their layers; until the

@@ -5,8 +5,6 @@
 // ratio is what the report costs on top of its data.
 #include <unistd.h>
 
-#include <QGuiApplication>
-
 #include <algorithm>
 #include <chrono>
 #include <cstdio>
@@ -24,8 +22,7 @@
 #include "core/tables/basa.h"
 #include "core/tables/nbasa.h"
 #include "platform/headless/command_line_message_box.h"
-#include "platform/page_output.h"
-#include "platform/qt/qt_page_output.h"
+#include "platform/qt/report_application.h"
 #include "runtime/cp1251.h"
 #include "storage/built_in/built_in_drivers.h"
 #include "storage/file_operations.h"
@@ -137,9 +134,7 @@ int main(int argc, char** argv) {
     if (option == "--employees") employees = std::max(1, std::atoi(argv[i + 1]));
     else if (option == "--runs") runs = std::max(1, std::atoi(argv[i + 1]));
   }
-  QGuiApplication gui(argc, argv);
-  QtPageOutput pdf;
-  InstallPageOutput(&pdf);
+  ReportApplication drawing(argc, argv);
   RegisterBuiltInDrivers();
   const std::filesystem::path dir =
       std::filesystem::temp_directory_path() / ("bench_reports_" + std::to_string(getpid()));
@@ -169,6 +164,5 @@ int main(int argc, char** argv) {
               p, p / v);
   std::filesystem::current_path(std::filesystem::temp_directory_path());
   std::filesystem::remove_all(dir);
-  InstallPageOutput(nullptr);
   return 0;
 }
