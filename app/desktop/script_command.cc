@@ -1,12 +1,9 @@
 #include "app/desktop/script_command.h"
 
-#include <cerrno>
-#include <cstring>
-#include <fstream>
 #include <iostream>
 #include <optional>
-#include <sstream>
 
+#include "app/cli/input_file.h"
 #include "app/script/script_session.h"
 #include "core/startup/program_main.h"
 #include "platform/headless/headless_driver.h"
@@ -43,14 +40,9 @@ int ScriptCommand::Load() {
     std::cerr << "zelvo script: --today " << today_ << " is not a date YYYY-MM-DD\n";
     return 2;
   }
-  std::ifstream in(file_, std::ios::binary);
-  std::ostringstream text;
-  if (in) text << in.rdbuf();
-  if (!in || in.bad()) {
-    std::cerr << "zelvo script: cannot read " << file_ << ": " << std::strerror(errno) << "\n";
-    return 2;
-  }
-  text_ = std::move(text).str();
+  std::optional<std::string> text = ReadInput(file_, "zelvo script");
+  if (!text) return 2;
+  text_ = std::move(*text);
   return 0;
 }
 

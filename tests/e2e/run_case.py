@@ -47,7 +47,7 @@ def said(stderr):
 
 
 def main():
-    zelvo, case, backend = sys.argv[1:4]
+    zelvo, case, backend = os.path.abspath(sys.argv[1]), os.path.abspath(sys.argv[2]), sys.argv[3]
     name = os.path.basename(os.path.normpath(case))
     failures = []
     with tempfile.TemporaryDirectory(prefix="zelvo-e2e-") as scratch:
