@@ -22,7 +22,7 @@
 #include "core/tables/basa.h"
 #include "core/tables/nbasa.h"
 #include "platform/headless/command_line_message_box.h"
-#include "platform/qt/report_application.h"
+#include "platform/qt/qt_session.h"
 #include "runtime/cp1251.h"
 #include "storage/built_in/built_in_drivers.h"
 #include "storage/file_operations.h"
@@ -134,7 +134,7 @@ int main(int argc, char** argv) {
     if (option == "--employees") employees = std::max(1, std::atoi(argv[i + 1]));
     else if (option == "--runs") runs = std::max(1, std::atoi(argv[i + 1]));
   }
-  ReportApplication drawing(argc, argv);
+  QtApplication drawing(argc, argv, QtApplication::OffscreenWithoutDisplay);
   RegisterBuiltInDrivers();
   const std::filesystem::path dir =
       std::filesystem::temp_directory_path() / ("bench_reports_" + std::to_string(getpid()));

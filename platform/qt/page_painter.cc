@@ -1,5 +1,8 @@
 #include "platform/qt/page_painter.h"
 
+#include <map>
+#include <utility>
+
 #include <QFont>
 #include <QPaintDevice>
 #include <QPainter>
@@ -31,6 +34,7 @@ void PaintPage(QPainter& painter, const ReportPage& page, double pixelsPerMillim
   rule.setWidthF(kRuleWidth * mm);
   painter.setPen(rule);
   painter.setBrush(Qt::NoBrush);
+  std::map<std::pair<double, bool>, QFont> fonts;
   for (const PageItem& item : page.items) {
     switch (item.kind) {
       case PageItem::Kind::Line:
@@ -41,13 +45,19 @@ void PaintPage(QPainter& painter, const ReportPage& page, double pixelsPerMillim
         painter.drawRect(QRectF(item.x * mm, item.y * mm, item.width * mm, item.height * mm));
         break;
       case PageItem::Kind::Text: {
-        QFont font(kReportFontFamily);
-        font.setStyleHint(QFont::SansSerif);
-        font.setHintingPreference(QFont::PreferNoHinting);
-        // Points of the page, in the device's pixels at this scale.
-        font.setPointSizeF(item.font.points * mm * 25.4 / deviceDpi);
-        font.setBold(item.font.bold);
-        painter.setFont(font);
+        // A page uses a few sizes and weights: the fonts are made once each.
+        const std::pair<double, bool> key{item.font.points, item.font.bold};
+        auto font = fonts.find(key);
+        if (font == fonts.end()) {
+          QFont made(kReportFontFamily);
+          made.setStyleHint(QFont::SansSerif);
+          made.setHintingPreference(QFont::PreferNoHinting);
+          // Points of the page, in the device's pixels at this scale.
+          made.setPointSizeF(item.font.points * mm * 25.4 / deviceDpi);
+          made.setBold(item.font.bold);
+          font = fonts.emplace(key, made).first;
+        }
+        if (painter.font() != font->second) painter.setFont(font->second);
         const QString text = QString::fromStdString(Cp1251ToUtf8(item.text));
         if (item.width > 0) {
           painter.drawText(QRectF(item.x * mm, item.y * mm, item.width * mm, item.height * mm),
