@@ -30,16 +30,11 @@ struct ScriptOutcome {
 template <class Runtime, class Driver>
 ScriptOutcome RunSampleScript(const std::string& text, const std::string& fileName) {
   SampleProgram program;
-  Runtime runtime;
-  Driver driver(runtime);
-  InstallWindowRuntime(&runtime);
   std::ostringstream errors;
   ScriptOutcome outcome;
-  outcome.status = RunScriptSession(text, fileName, driver, runtime, [&] { program.Main(); }, errors);
-  InstallWindowRuntime(nullptr);
+  outcome.status = RunScriptOn<Runtime, Driver>(text, fileName, [&] { program.Main(); }, errors, &outcome.ended);
   outcome.errors = errors.str();
   outcome.saved = program.Saved();
-  outcome.ended = driver.Ended();
   return outcome;
 }
 
