@@ -21,8 +21,9 @@
 // whose key lies strictly inside a remembered leaf that is still cached
 // is answered from it without descending from the root: leaves hold
 // contiguous runs of the ordered set, so such a leaf holds the answer. A
-// change there whose page need not split, and which leaves the page's first
-// record alone (so no parent's copy changes), is made in place the same way.
+// change there that leaves the page's first record alone (so no parent's
+// copy changes) is made in place the same way; only a page it makes too
+// large is reached again from the root, to be split.
 //
 // Not thread-safe: the run token's holder only. The tree does not own its
 // store.
