@@ -128,6 +128,7 @@ VxrStatus OpenShared(const std::string& path, OpenRequestVxr request, std::share
   if (!store.status.Ok()) return store.status;  // the file is closed, and its locks with it
   auto file = std::make_shared<VxrOpenFile>();
   file->folded = folded;
+  file->othersMayWrite = s != Sharing::DenyWrite && s != Sharing::DenyAll;
   file->store = std::move(store.store);
   file->station = std::move(station);
   file->tree = std::make_unique<VxrTree>(*file->store);
@@ -501,6 +502,7 @@ VxrStatus BeginOperation(VxrOpenFile& file, bool writing) {
   const bool write = (writing && file.store->Writable()) || file.inTransaction || file.store->HasChanges();
   if (const ErrorCode entered = file.station->Enter(write); Failed(entered)) return {entered};
   file.store->SetRepairs(file.station->HoldsWriteLock());
+  if (!file.othersMayWrite) return {};
   return file.store->RefreshIfChanged();
 }
 
