@@ -89,14 +89,16 @@ class ReportRunnerTest : public PeopleFixture {
     settings_.KillStore();
   }
 
-  void Run(int perPage, int across = 1) {
+  void Run(int perPage, int across = 1, int deferSeconds = 0) {
     settings_.InitStore(folder_.File("zelvo5.INI"));
     boxes_.toRuntime = true;
     InstallPageOutput(&output_);
-    session_ = std::make_unique<HeadlessSession>([this, perPage, across] {
+    session_ = std::make_unique<HeadlessSession>([this, perPage, across, deferSeconds] {
       std::unique_ptr<Window> frame = TheWindowRuntime().Open(WindowDefinition("Main", "Frame", WindowKind::Frame));
       report_ = std::make_unique<PeopleReport>(view_, people_, Person(), reporter_, settings_, perPage);
       report_->across = across;
+      report_->deferWindow = deferSeconds;
+      report_->keepVisible = true;
       response_ = report_->RunWindow();
       frame->Close();
     });
@@ -237,6 +239,25 @@ TEST_F(ReportRunnerTest, AChosenPageOffScreenStartsTheScreenAsLateAsItCan) {
   EXPECT_EQ(Control("Pages").pages.first, 4) << "a page on screen is only highlighted";
   Press("E&xit");
   Finish();
+}
+
+// The progress window of a report shorter than its deferral never shows;
+// without one it shows from the start (and, kept visible, behind the preview).
+TEST_F(ReportRunnerTest, ADeferredProgressWindowStaysHiddenThroughAShortRun) {
+  AddNumbered(3);
+  for (int defer : {60, 0}) {
+    Run(3, 1, defer);
+    bool found = false;
+    for (const WindowView& w : Driver().Windows())
+      if (w.procedure == "PeopleReport") {
+        found = true;
+        EXPECT_EQ(w.visible, defer == 0) << defer;
+        EXPECT_EQ(w.caption, "Progress...");
+      }
+    EXPECT_TRUE(found);
+    Press("E&xit");
+    Finish();
+  }
 }
 
 TEST(PageSelectionTest, ItemsAndRanges) {
