@@ -3,8 +3,10 @@
 // paging through them, and what reaches the printer.
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <memory>
 #include <optional>
+#include <sstream>
 
 #include "framework/report/page_selection.h"
 #include "framework/report/report_runner.h"
@@ -36,6 +38,7 @@ class PeopleReport final : public ReportRunner {
         layout_(kA4Portrait, {10, 10, 100, 10.0 * perPage}),
         band_(layout_.Detail(100, 10)) {
     band_.Field(0, 0, FieldBinding("PER:NAME", person, PER.NAME), "@s20");
+    preview_.iniManager = &settings;
   }
   std::vector<int> percents;  // the progress shown after each record
 
@@ -169,6 +172,10 @@ TEST_F(ReportRunnerTest, PagesTheRecordsWithProgressAndShowsThemInThePreview) {
   Press("E&xit");
   Finish();
   EXPECT_TRUE(output_.printed.empty()) << "Exit prints nothing";
+  std::ifstream ini(folder_.File("zelvo5.INI"));
+  std::stringstream settings;
+  settings << ini.rdbuf();
+  EXPECT_NE(settings.str().find("[_PreviewWindow_]"), std::string::npos) << "the preview's placement is kept";
   EXPECT_EQ(response_, kCompleted);
   EXPECT_EQ(report_->percents, (std::vector<int>{14, 28, 42, 57, 71, 85, 100}));
   EXPECT_GT(report_->recordsPerCycle, 1) << "cycles far shorter than the slice grow";
@@ -258,6 +265,25 @@ TEST_F(ReportRunnerTest, ADeferredProgressWindowStaysHiddenThroughAShortRun) {
     Press("E&xit");
     Finish();
   }
+}
+
+// Progress by a scale: where each record's value lies between the first and
+// the last of the view.
+class ScaledProgressTest : public PeopleFixture {};
+
+TEST_F(ScaledProgressTest, ThePercentFollowsTheValueBetweenTheViewsEnds) {
+  const std::pair<const char*, int> people[] = {{"A", 20}, {"B", 30}, {"C", 40}, {"D", 60}};
+  for (const auto& [name, age] : people) Add(name, "", age);
+  ProgressReader reader;
+  NumberScale scale(0, 0);
+  reader.InitScaled(view_, people_, 0, 0, scale, FieldBinding("PER:AGE", Person(), PER.AGE));
+  (void)reader.AddSortOrder(kNameKey);
+  ASSERT_TRUE(reader.PositionAtStart());
+  std::vector<int> percents;
+  while (reader.ReadCounted(true) == LevelOk) percents.push_back(reader.percentile);
+  reader.KillReader();
+  EXPECT_EQ(percents, (std::vector<int>{0, 25, 50, 100}));
+  EXPECT_EQ(reader.recordsProcessed, 4);
 }
 
 TEST(PageSelectionTest, ItemsAndRanges) {
