@@ -1,4 +1,4 @@
-#include "core/frame/menu_commands.h"
+#include "core/windows/frame/menu_commands.h"
 
 #include "core/windows/reference/dni_r.h"
 #include "core/windows/reference/konst.h"
