@@ -4,7 +4,7 @@
 
 #include "core/dictionary.h"
 #include "core/dictionary_setup.h"
-#include "core/frame/menu_commands.h"
+#include "core/windows/frame/menu_commands.h"
 #include "core/startup/program_objects.h"
 #include "core/windows/reference/obekt.h"
 #include "core/windows/reference/uchastok.h"

@@ -4,7 +4,7 @@
 // whose menu starts each window on a thread of its own:
 //
 //   frame "РАСЧЕТ ЗАРПЛАТЫ": "&Файл/&Выход"; the main menu's items whose
-//     procedure is built (core/frame/menu_commands.h), "&Базовые данные/
+//     procedure is built (core/windows/frame/menu_commands.h), "&Базовые данные/
 //     &Константы" and so on
 //   "&Проба/&Выбор" (Pick, "Выбор"): a form that picks as the pay-line and
 //     employee forms do: entries "Объект:" (OBE:OBEKT) and "Участок:"
