@@ -5,11 +5,13 @@
 
 #include <QAbstractButton>
 #include <QApplication>
+#include <QCheckBox>
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QMdiArea>
 #include <QMenu>
 #include <QMenuBar>
+#include <QRadioButton>
 #include <QTabBar>
 #include <QTabWidget>
 #include <QTableView>
@@ -56,6 +58,18 @@ std::string Reach(const FormView& form, ControlId id, ControlView* found) {
 }
 
 void ClickAt(QWidget* widget, QPoint at = {}) { QTest::mouseClick(widget, Qt::LeftButton, Qt::NoModifier, at); }
+
+// A click on a button as the user aims it: a check box or an option on its
+// box, which a layout may stretch the widget far beyond (its middle can lie
+// past the end of a short text, where a click does nothing).
+void ClickButton(QWidget* widget) {
+  if (qobject_cast<QCheckBox*>(widget) || qobject_cast<QRadioButton*>(widget)) {
+    const int side = std::min(widget->width(), widget->height());
+    ClickAt(widget, QPoint(side / 2, widget->height() / 2));
+  } else {
+    ClickAt(widget);
+  }
+}
 
 // A key press as the keyboard sends it: to the widget with the focus.
 void SendKey(QWidget& window, NamedKey key) {
@@ -314,7 +328,7 @@ std::string QtDriver::Press(int handle, ControlId control) {
     if (std::string why = Reach(target.form, control, &view); !why.empty()) return why;
     if (view.kind != ControlKind::Button && view.kind != ControlKind::Check && view.kind != ControlKind::Option)
       return "\"" + view.name + "\" cannot be pressed";
-    ClickAt(target.form.Control(control)->Widget());
+    ClickButton(target.form.Control(control)->Widget());
     return {};
   });
 }
@@ -328,7 +342,7 @@ std::string QtDriver::Choose(int handle, ControlId radio, int option) {
       return "\"" + view.name + "\" has no option " + std::to_string(option);
     OptionControl& chosen = *group->Options()[static_cast<std::size_t>(option - 1)];
     if (std::string why = Reach(target.form, chosen.Id(), nullptr); !why.empty()) return why;
-    ClickAt(chosen.Button());
+    ClickButton(chosen.Button());
     return {};
   });
 }

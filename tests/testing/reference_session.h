@@ -10,25 +10,19 @@
 #pragma once
 
 #include <filesystem>
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
-#include "app/script/script_session.h"
 #include "core/dictionary.h"
-#include "platform/window_runtime.h"
 #include "runtime/cp1251.h"
 #include "storage/built_in/built_in_drivers.h"
 #include "storage/file_operations.h"
 #include "tests/testing/reference_program.h"
+#include "tests/testing/scripted_run.h"
 
 namespace zelvo {
 
-struct ReferenceOutcome {
-  int status = -1;
-  std::string errors;
-  bool ended = false;
+struct ReferenceOutcome : ScriptRun {
   std::filesystem::path folder;
 
   // Every record of the table as the session left it, in physical order: its
@@ -64,27 +58,15 @@ ReferenceOutcome RunReferenceScript(const std::filesystem::path& folder, const s
   const std::filesystem::path before = std::filesystem::current_path();
   std::filesystem::current_path(folder);
   ReferenceProgram program;
-  Runtime runtime;
-  Driver driver(runtime);
-  InstallWindowRuntime(&runtime);
-  std::ostringstream errors;
   ReferenceOutcome outcome;
-  outcome.status = RunScriptSession(text, fileName, driver, runtime, [&] { program.Main(); }, errors);
-  InstallWindowRuntime(nullptr);
+  static_cast<ScriptRun&>(outcome) = RunScriptOn<Runtime, Driver>(text, fileName, [&] { program.Main(); });
   std::filesystem::current_path(before);
-  outcome.errors = errors.str();
-  outcome.ended = driver.Ended();
   outcome.folder = folder;
   return outcome;
 }
 
 // The text of a reference session (tests/testing/reference_sessions/NAME.script);
 // empty when there is none.
-inline std::string ReferenceSession(const std::string& name) {
-  std::ifstream file(std::string(ZELVO_REFERENCE_SESSIONS) + "/" + name + ".script");
-  std::stringstream text;
-  text << file.rdbuf();
-  return text.str();
-}
+inline std::string ReferenceSession(const std::string& name) { return SessionText(ZELVO_REFERENCE_SESSIONS, name); }
 
 }  // namespace zelvo

@@ -6,50 +6,32 @@
 //     ScriptOutcome onQt = RunSampleScript<QtRuntime, QtDriver>(SampleSession("fill_save_list"), "...");
 #pragma once
 
-#include <fstream>
-#include <sstream>
 #include <string>
 #include <vector>
 
-#include "app/script/script_session.h"
-#include "platform/window_runtime.h"
 #include "tests/testing/sample_program.h"
+#include "tests/testing/scripted_run.h"
 
 namespace zelvo {
 
 // What the session left: the runner's exit status and messages, the records
 // the program saved, whether the program ended.
-struct ScriptOutcome {
-  int status = -1;
-  std::string errors;
+struct ScriptOutcome : ScriptRun {
   std::vector<std::string> saved;
-  bool ended = false;
 };
 
 // Runs `text` on a fresh sample program, the runtime installed while it runs.
 template <class Runtime, class Driver>
 ScriptOutcome RunSampleScript(const std::string& text, const std::string& fileName) {
   SampleProgram program;
-  Runtime runtime;
-  Driver driver(runtime);
-  InstallWindowRuntime(&runtime);
-  std::ostringstream errors;
   ScriptOutcome outcome;
-  outcome.status = RunScriptSession(text, fileName, driver, runtime, [&] { program.Main(); }, errors);
-  InstallWindowRuntime(nullptr);
-  outcome.errors = errors.str();
+  static_cast<ScriptRun&>(outcome) = RunScriptOn<Runtime, Driver>(text, fileName, [&] { program.Main(); });
   outcome.saved = program.Saved();
-  outcome.ended = driver.Ended();
   return outcome;
 }
 
 // The text of a sample session (tests/testing/sample_sessions/NAME.script);
 // empty when there is none.
-inline std::string SampleSession(const std::string& name) {
-  std::ifstream file(std::string(ZELVO_SAMPLE_SESSIONS) + "/" + name + ".script");
-  std::stringstream text;
-  text << file.rdbuf();
-  return text.str();
-}
+inline std::string SampleSession(const std::string& name) { return SessionText(ZELVO_SAMPLE_SESSIONS, name); }
 
 }  // namespace zelvo

@@ -7,6 +7,7 @@
 //     qt_reference_screens DIR      (exit status 0 when every picture was saved)
 #include <cstdio>
 #include <filesystem>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -27,7 +28,10 @@ class Screens {
  public:
   Screens(UserDriver& user, QString folder) : user_(user), folder_(std::move(folder)) {}
 
-  void Menu(const std::vector<std::string>& path) { Check(user_.ChooseMenu(path)); }
+  void Menu(const std::vector<std::string>& path) {
+    Idle();
+    Check(user_.ChooseMenu(path));
+  }
   // The newest window of `procedure`, 0 for none.
   int Window(const std::string& procedure) {
     Idle();
@@ -37,6 +41,7 @@ class Screens {
     return handle;
   }
   ControlId Control(int window, const std::string& name) {
+    Idle();
     for (const zelvo::WindowView& w : user_.Windows())
       if (w.handle == window)
         for (const zelvo::ControlView& c : w.controls)
@@ -51,7 +56,20 @@ class Screens {
   void Choose(int window, const std::string& radio, int option) {
     Check(user_.Choose(window, Control(window, radio), option));
   }
-  void Place(int window, int x, int y, int width, int height) { Check(user_.Place(window, x, y, width, height)); }
+  // Moves the window, keeping the size it opened with.
+  void Move(int window, int x, int y) {
+    Idle();
+    for (const zelvo::WindowView& w : user_.Windows())
+      if (w.handle == window) return Check(user_.Place(window, x, y, w.width, w.height));
+    Check("no window to move");
+  }
+  // Moves `second` beside `first` (to its right), or below it.
+  void Beside(int first, int second, bool below = false) {
+    Idle();
+    for (const zelvo::WindowView& w : user_.Windows())
+      if (w.handle == first) return below ? Move(second, w.x, w.y + w.height + 8) : Move(second, w.x + w.width + 8, w.y);
+    Check("no window to move beside");
+  }
   void Grab(const QString& name) {
     Idle();
     bool saved = false;
@@ -67,7 +85,18 @@ class Screens {
     if (!user_.WaitIdle(10, &busy)) Check("still running: " + busy);
   }
   void Check(const std::string& why) {
-    if (!why.empty() && failure.empty()) failure = why;
+    if (why.empty()) return;
+    failure += (failure.empty() ? "" : "; ") + why;
+    if (const std::optional<zelvo::MessageView> message = user_.Message()) failure += " [" + message->text + "]";
+  }
+  // The frame as large as a small screen, so the windows lie side by side.
+  void SizeFrame(int width, int height) {
+    Idle();
+    zelvo::OnGui([&] {
+      for (QWidget* top : QApplication::topLevelWidgets())
+        if (auto* frame = qobject_cast<QMainWindow*>(top); frame != nullptr && frame->isVisible())
+          frame->resize(width, height);
+    });
   }
 
   std::string failure;
@@ -78,8 +107,9 @@ class Screens {
 };
 
 void TakePictures(Screens& s) {
+  s.SizeFrame(900, 440);
   s.Menu({"Базовые данные", "Константы"});
-  int konst = s.Window("Konst");
+  const int konst = s.Window("Konst");
   const struct {
     int option;
     const char* value;
@@ -91,11 +121,13 @@ void TakePictures(Screens& s) {
     s.Type(form, "KON:VAL", c.value);
     s.Press(form, "Ввод");
   }
-  s.Place(konst, 0, 0, 470, 330);
+  s.Move(konst, 0, 0);
   s.Press(konst, "&Изменить");
-  s.Place(s.Window("KonstUp"), 480, 0, 300, 420);
+  s.Beside(konst, s.Window("KonstUp"));
   s.Grab("konst");
   s.Press(s.Window("KonstUp"), "Отмена");
+  s.Press(konst, "Закрыть");
+  s.SizeFrame(1000, 720);
 
   s.Menu({"Базовые данные", "Рабочие дни"});
   const int dni = s.Window("DniR");
@@ -103,11 +135,12 @@ void TakePictures(Screens& s) {
   s.Type(s.Window("DniRUp"), "DNI:DATA", "1.03.2004");
   s.Type(s.Window("DniRUp"), "DNI:D", "22");
   s.Press(s.Window("DniRUp"), "Ввод");
-  s.Place(dni, 0, 0, 300, 300);
+  s.Move(dni, 0, 0);
   s.Press(dni, "&Добавить");
-  s.Place(s.Window("DniRUp"), 310, 0, 330, 160);
+  s.Beside(dni, s.Window("DniRUp"));
   s.Grab("dni");
   s.Press(s.Window("DniRUp"), "Отмена");
+  s.Press(dni, "Закрыть");
 
   s.Menu({"Базовые данные", "Объекты"});
   const int obekt = s.Window("Obekt");
@@ -119,17 +152,17 @@ void TakePictures(Screens& s) {
   s.Press(obekt, "Закрыть");
   s.Menu({"Базовые данные", "Участки"});
   const int uchastok = s.Window("Uchastok");
+  s.Move(uchastok, 0, 0);
   s.Press(uchastok, "&Добавить");
-  s.Place(uchastok, 0, 0, 300, 300);
-  s.Place(s.Window("UchastokUp"), 310, 0, 300, 140);
+  s.Beside(uchastok, s.Window("UchastokUp"));
   s.Grab("uchastok");
   s.Press(s.Window("UchastokUp"), "Отмена");
   s.Press(uchastok, "Закрыть");
   s.Menu({"Проба", "Выбор"});
   const int pick = s.Window("Pick");
-  s.Place(pick, 0, 0, 300, 200);
-  s.Press(pick, "&Объект");
-  s.Place(s.Window("Obekt"), 310, 0, 330, 330);
+  s.Move(pick, 0, 0);
+  s.Press(pick, "Выбрать &объект");
+  s.Beside(pick, s.Window("Obekt"));
   s.Grab("obekt_pick");
   s.Press(s.Window("Obekt"), "&Выбрать");
   s.Press(pick, "Закрыть");
@@ -142,11 +175,12 @@ void TakePictures(Screens& s) {
   s.Type(form, "OSN:NAME", "ООО \"Зелво\"");
   s.Type(form, "OSN:FAMO", "Иванов");
   s.Press(form, " Ввод");
-  s.Place(osnova, 0, 0, 640, 260);
+  s.Move(osnova, 0, 0);
   s.Press(osnova, "&Изменить");
-  s.Place(s.Window("OsnovaUp"), 0, 270, 640, 560);
+  s.Beside(osnova, s.Window("OsnovaUp"), true);
   s.Grab("osnova");
   s.Press(s.Window("OsnovaUp"), "Отмена");
+  s.Press(osnova, "Закрыть");
   s.Menu({"Файл", "Выход"});
   s.Idle();
 }

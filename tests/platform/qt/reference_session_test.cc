@@ -2,9 +2,6 @@
 // passes headless and leaves the same records in the tables.
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <filesystem>
-
 #include "platform/headless/headless_driver.h"
 #include "platform/headless/headless_runtime.h"
 #include "platform/qt/qt_driver.h"
@@ -13,14 +10,6 @@
 
 namespace zelvo {
 namespace {
-
-std::vector<std::string> ReferenceSessions() {
-  std::vector<std::string> names;
-  for (const auto& entry : std::filesystem::directory_iterator(ZELVO_REFERENCE_SESSIONS))
-    if (entry.path().extension() == ".script") names.push_back(entry.path().stem().string());
-  std::sort(names.begin(), names.end());
-  return names;
-}
 
 class QtReferenceSession : public ::testing::TestWithParam<std::string> {};
 
@@ -39,7 +28,8 @@ TEST_P(QtReferenceSession, PassesAndStoresAsOnTheHeadlessBackEnd) {
     EXPECT_EQ(qt.Stored(table), headless.Stored(table)) << table;
 }
 
-INSTANTIATE_TEST_SUITE_P(ReferenceSessions, QtReferenceSession, ::testing::ValuesIn(ReferenceSessions()),
+INSTANTIATE_TEST_SUITE_P(ReferenceSessions, QtReferenceSession,
+                         ::testing::ValuesIn(SessionNames(ZELVO_REFERENCE_SESSIONS)),
                          [](const ::testing::TestParamInfo<std::string>& script) { return script.param; });
 
 }  // namespace
