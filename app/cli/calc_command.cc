@@ -1,14 +1,10 @@
 #include "app/cli/calc_command.h"
 
-#include <cerrno>
-#include <cstring>
-#include <fstream>
 #include <iostream>
-#include <iterator>
 #include <optional>
-#include <sstream>
 #include <vector>
 
+#include "app/cli/input_file.h"
 #include "app/cli/json_document.h"
 #include "app/cli/record_json.h"
 #include "core/dictionary.h"
@@ -281,20 +277,9 @@ CalcCommand::CalcCommand(CLI::App& parent) : command_(parent.add_subcommand("cal
 }
 
 int CalcCommand::Run() const {
-  std::string input;
-  if (inputFile_.empty()) {
-    input.assign(std::istreambuf_iterator<char>(std::cin), std::istreambuf_iterator<char>());
-  } else {
-    std::ifstream file(inputFile_, std::ios::binary);
-    std::ostringstream text;
-    if (file) text << file.rdbuf();
-    if (!file || file.bad()) {
-      std::cerr << "zelvo calc: cannot read " << inputFile_ << ": " << std::strerror(errno) << "\n";
-      return 2;
-    }
-    input = std::move(text).str();
-  }
-  const CalcOutcome outcome = RunCalc(input);
+  const std::optional<std::string> input = ReadInput(inputFile_.empty() ? "-" : inputFile_, "zelvo calc");
+  if (!input) return 2;
+  const CalcOutcome outcome = RunCalc(*input);
   if (!outcome.ok()) {
     std::cerr << "zelvo calc: " << outcome.error << "\n";
     return 2;

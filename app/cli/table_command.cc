@@ -1,15 +1,11 @@
 #include "app/cli/table_command.h"
 
-#include <cerrno>
-#include <cstring>
-#include <fstream>
 #include <iostream>
-#include <iterator>
 #include <optional>
-#include <sstream>
 
 #include "app/cli/bound_values.h"
 #include "app/cli/csv_text.h"
+#include "app/cli/input_file.h"
 #include "app/cli/json_document.h"
 #include "app/cli/record_json.h"
 #include "core/dictionary.h"
@@ -570,20 +566,9 @@ int TableCommand::Run() const {
   if (dump_->parsed()) {
     outcome = DumpTable(*table, options, std::cout);
   } else {
-    std::string input;
-    if (file_ == "-") {
-      input.assign(std::istreambuf_iterator<char>(std::cin), std::istreambuf_iterator<char>());
-    } else {
-      std::ifstream in(file_, std::ios::binary);
-      std::ostringstream text;
-      if (in) text << in.rdbuf();
-      if (!in || in.bad()) {
-        std::cerr << name << ": cannot read " << file_ << ": " << std::strerror(errno) << "\n";
-        return 2;
-      }
-      input = std::move(text).str();
-    }
-    outcome = LoadTable(*table, options, input);
+    const std::optional<std::string> input = ReadInput(file_, name);
+    if (!input) return 2;
+    outcome = LoadTable(*table, options, *input);
   }
   for (const std::string& error : outcome.errors) std::cerr << name << ": " << error << "\n";
   if (!outcome.errors.empty()) return 2;

@@ -1,5 +1,6 @@
-// zelvo: the payroll program. With no arguments it starts the desktop program;
-// subcommands are its faces for scripts, tests and administrators.
+// zelvo: the payroll program. With no arguments it starts the desktop program
+// (on the Qt back end: it needs a display); subcommands are its faces for
+// scripts, tests and administrators.
 #include <CLI/CLI.hpp>
 
 #include <unistd.h>
@@ -13,6 +14,9 @@
 #include "app/cli/check_command.h"
 #include "app/cli/eval_command.h"
 #include "app/cli/table_command.h"
+#include "app/desktop/script_command.h"
+#include "core/startup/program_main.h"
+#include "platform/qt/qt_session.h"
 #include "runtime/locale.h"
 #include "runtime/windows_profile.h"
 #include "storage/built_in/built_in_drivers.h"
@@ -35,7 +39,12 @@ int main(int argc, char** argv) {
   zelvo::TableCommand table(app);
   zelvo::CheckCommand check(app);
   zelvo::EvalCommand eval(app);
+  zelvo::ScriptCommand script(app);
   CLI11_PARSE(app, argc, argv);
+
+  // A script names its file from where zelvo started: read before --dir.
+  if (script.Chosen())
+    if (const int status = script.Load(); status != 0) return status;
 
   // The data files live in the current directory, as the program has always
   // expected; --dir moves there before anything is opened.
@@ -61,9 +70,14 @@ int main(int argc, char** argv) {
   if (table.Chosen()) return table.Run();
   if (check.Chosen()) return check.Run();
   if (eval.Chosen()) return eval.Run();
+  if (script.Chosen()) return script.Run(argc, argv);
 
-  // The desktop frame and the subcommands arrive with their layers; until the
-  // frame exists, starting without a subcommand says what the binary offers.
-  std::cout << app.help();
-  return 0;
+  // No subcommand: the desktop program, which needs a display to show on.
+  if (!zelvo::HasDisplay()) {
+    std::cerr << "zelvo: no display to show the desktop program on (DISPLAY is not set); "
+                 "see zelvo --help for the command-line faces\n";
+    return 2;
+  }
+  const zelvo::QtApplication application(argc, argv, zelvo::QtApplication::NeedsDisplay);
+  return zelvo::RunOnQt([] { zelvo::ProgramMain(); });
 }

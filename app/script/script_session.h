@@ -25,6 +25,7 @@
 #include <ostream>
 #include <string>
 #include <string_view>
+#include <utility>
 
 #include "platform/user_driver.h"
 #include "platform/window_runtime.h"
@@ -34,6 +35,22 @@ namespace zelvo {
 
 int RunScriptSession(std::string_view text, const std::string& fileName, UserDriver& driver, WindowRuntime& runtime,
                      std::function<void()> program, std::ostream& errors);
+
+// The same on a fresh runtime of a back end and its driver, the runtime
+// installed while the session runs; `ended` (when given) tells whether the
+// program ran and ended:
+//     RunScriptOn<HeadlessRuntime, HeadlessDriver>(text, "konst.script", [] { Main(); }, std::cerr);
+template <class Runtime, class Driver>
+int RunScriptOn(std::string_view text, const std::string& fileName, std::function<void()> program,
+                std::ostream& errors, bool* ended = nullptr) {
+  Runtime runtime;
+  Driver driver(runtime);
+  InstallWindowRuntime(&runtime);
+  const int status = RunScriptSession(text, fileName, driver, runtime, std::move(program), errors);
+  InstallWindowRuntime(nullptr);
+  if (ended != nullptr) *ended = driver.Ended();
+  return status;
+}
 
 class FixedDateClock final : public Clock {
  public:

@@ -359,6 +359,10 @@ void ModelWindow::Step(ControlId id, int direction) {
 }
 
 void ModelWindow::TakePlacement(const UserInput& input) {
+  // The program placed the window (a placement restored as it opened) and
+  // the display has not been told yet: what the display reports was true
+  // before that and would undo it. It reports again once it has applied it.
+  if (placementChanged) return;
   const bool sized = input.width != width_ || input.height != height_ || input.state != state_;
   x_ = input.x;
   y_ = input.y;

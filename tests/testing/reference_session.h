@@ -10,19 +10,24 @@
 #pragma once
 
 #include <filesystem>
+#include <sstream>
 #include <string>
 #include <vector>
 
+#include "app/script/script_session.h"
 #include "core/dictionary.h"
 #include "runtime/cp1251.h"
 #include "storage/built_in/built_in_drivers.h"
 #include "storage/file_operations.h"
 #include "tests/testing/reference_program.h"
-#include "tests/testing/scripted_run.h"
+#include "tests/testing/session_files.h"
 
 namespace zelvo {
 
-struct ReferenceOutcome : ScriptRun {
+struct ReferenceOutcome {
+  int status = -1;
+  std::string errors;
+  bool ended = false;
   std::filesystem::path folder;
 
   // Every record of the table as the session left it, in physical order: its
@@ -59,7 +64,9 @@ ReferenceOutcome RunReferenceScript(const std::filesystem::path& folder, const s
   std::filesystem::current_path(folder);
   ReferenceProgram program;
   ReferenceOutcome outcome;
-  static_cast<ScriptRun&>(outcome) = RunScriptOn<Runtime, Driver>(text, fileName, [&] { program.Main(); });
+  std::ostringstream errors;
+  outcome.status = RunScriptOn<Runtime, Driver>(text, fileName, [&] { program.Main(); }, errors, &outcome.ended);
+  outcome.errors = errors.str();
   std::filesystem::current_path(before);
   outcome.folder = folder;
   return outcome;

@@ -6,26 +6,34 @@
 //     ScriptOutcome onQt = RunSampleScript<QtRuntime, QtDriver>(SampleSession("fill_save_list"), "...");
 #pragma once
 
+#include <sstream>
 #include <string>
 #include <vector>
 
+#include "app/script/script_session.h"
+#include "platform/window_runtime.h"
 #include "tests/testing/sample_program.h"
-#include "tests/testing/scripted_run.h"
+#include "tests/testing/session_files.h"
 
 namespace zelvo {
 
 // What the session left: the runner's exit status and messages, the records
 // the program saved, whether the program ended.
-struct ScriptOutcome : ScriptRun {
+struct ScriptOutcome {
+  int status = -1;
+  std::string errors;
   std::vector<std::string> saved;
+  bool ended = false;
 };
 
 // Runs `text` on a fresh sample program, the runtime installed while it runs.
 template <class Runtime, class Driver>
 ScriptOutcome RunSampleScript(const std::string& text, const std::string& fileName) {
   SampleProgram program;
+  std::ostringstream errors;
   ScriptOutcome outcome;
-  static_cast<ScriptRun&>(outcome) = RunScriptOn<Runtime, Driver>(text, fileName, [&] { program.Main(); });
+  outcome.status = RunScriptOn<Runtime, Driver>(text, fileName, [&] { program.Main(); }, errors, &outcome.ended);
+  outcome.errors = errors.str();
   outcome.saved = program.Saved();
   return outcome;
 }
