@@ -23,6 +23,7 @@
 #include "framework/data/table_manager.h"
 #include "platform/headless/command_line_message_box.h"
 #include "platform/headless/headless_session.h"
+#include "storage/built_in/built_in_drivers.h"
 #include "storage/declare_fields.h"
 #include "storage/file_operations.h"
 
@@ -77,6 +78,7 @@ struct Measure {
 }  // namespace
 
 int main(int argc, char** argv) {
+  RegisterBuiltInDrivers();
   int records = 100000, runs = 15;
   for (int i = 1; i + 1 < argc; i += 2) {
     const std::string option = argv[i];

@@ -27,6 +27,7 @@ ErrorCode ViewState::SetView(std::int64_t count) {
     for (std::size_t i = 0; i < n; ++i) captured_[i] = CapturedValue::Of(order_[i].expression);
   }
   capturedCount_ = n;
+  skipResetRow_ = false;
   pending_ = Pending::Start;
   positioned_ = true;
   return ErrorCode::Ok;
@@ -36,6 +37,7 @@ ErrorCode ViewState::ResetViewFile() {
   if (!plan_)
     if (const ErrorCode code = MakePlan(); Failed(code)) return code;
   if (const ErrorCode code = plan_->PrimaryPosition(resetPosition_); Failed(code)) return code;
+  skipResetRow_ = false;
   pending_ = Pending::Reset;
   positioned_ = true;
   return ErrorCode::Ok;

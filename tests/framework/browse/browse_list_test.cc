@@ -224,5 +224,17 @@ TEST_F(BrowseListTest, ABrowseHoldingItsWholeResultScrollsWithoutReading) {
   EXPECT_EQ(Names().size(), 8u);
 }
 
+TEST_F(BrowseListTest, ARecordThatCannotBeReadAgainIsNotActedOn) {
+  AddNumbered(3);
+  Start();
+  Click(2);
+  driver_.script[FileOperation::REGETkey].push_back(ErrorCode::RecordNotFound);
+  Press(change_);
+  Answer("Record Retrieval Error", "Ok");
+  EXPECT_TRUE(formRequests_.empty()) << "the form did not open";
+  EXPECT_TRUE(Open());
+  EXPECT_EQ(Names(), (List{"P0001", "P0002", "P0003"}));
+}
+
 }  // namespace
 }  // namespace zelvo

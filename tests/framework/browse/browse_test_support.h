@@ -19,6 +19,7 @@
 #include "storage/declare_fields.h"
 #include "storage/file_operations.h"
 #include "storage/view/view.h"
+#include "tests/testing/scoped_file_driver.h"
 
 namespace zelvo::testing_support {
 
@@ -75,7 +76,6 @@ struct TestBoxes final : MessageBox {
 class PeopleFixture : public ::testing::Test {
  protected:
   PeopleFixture() {
-    RegisterFileDriver(Driver::Quillset, &driver_);
     reporter_.InitDefault();
     reporter_.EnterProcedure("PeopleTest");
     people_.InitRelations(peopleTable_.manager, true);
@@ -87,7 +87,6 @@ class PeopleFixture : public ::testing::Test {
   }
   ~PeopleFixture() override {
     people_.CloseAll();
-    RegisterFileDriver(Driver::Quillset, nullptr);
   }
 
   TableManager& People() { return peopleTable_.manager; }
@@ -114,6 +113,7 @@ class PeopleFixture : public ::testing::Test {
 
   TemporaryFolder folder_;
   ScriptedVxrDriver driver_;
+  ScopedFileDriver registered_{Driver::Vxr, driver_};  // the built-in driver comes back after
   TestBoxes boxes_;
   RecordingBox& box_ = boxes_.recording;
   RecordingReporter reporter_{boxes_};

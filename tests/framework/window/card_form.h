@@ -43,7 +43,7 @@ class CardManager final : public TableManager {
 // workstation's view of the same file.
 struct CardTable {
   CardTable(const TemporaryFolder& folder, ErrorReporter& reporter, const std::string& station = {})
-      : path(station.empty() ? folder.File("CARD") : (folder.path / station / "CARD").string()),
+      : path(station.empty() ? folder.File("CARD") : (folder.Path() / station / "CARD").string()),
         declaration{.label = "CARD", .name = path, .fields = kCardFields, .keys = kCardKeys},
         file(declaration) {
     manager.InitTable(file, reporter);

@@ -140,7 +140,7 @@ INSTANTIATE_TEST_SUITE_P(ByDeleteAction, DeleteActionTest,
                                            DeleteCase{2, "No", false}));
 
 TEST_F(CardFormTest, ASaveRefusedForAnotherStationsChangeShowsItAndDittoRecallsTheTypedValue) {
-  std::filesystem::create_directory_symlink(folder_.path, folder_.path / "station2");
+  std::filesystem::create_directory_symlink(folder_.Path(), folder_.Path() / "station2");
   CardTable other{folder_, reporter_, "station2"};
   afterFetch_ = [&] {  // the other station changes card 1 after the form's caller read it
     (void)other.relations.OpenAll();
