@@ -5,7 +5,6 @@
 
 #include <QAbstractButton>
 #include <QApplication>
-#include <QCheckBox>
 #include <QHeaderView>
 #include <QLineEdit>
 #include <QMdiArea>
@@ -59,11 +58,12 @@ std::string Reach(const FormView& form, ControlId id, ControlView* found) {
 
 void ClickAt(QWidget* widget, QPoint at = {}) { QTest::mouseClick(widget, Qt::LeftButton, Qt::NoModifier, at); }
 
-// A click on a button as the user aims it: a check box or an option on its
-// box, which a layout may stretch the widget far beyond (its middle can lie
-// past the end of a short text, where a click does nothing).
+// A click on a button as the user aims it: an option of a radio group on its
+// circle, for the group's column stretches every option to the widest one's
+// width, and the middle of a short option lies past its text, where a click
+// does nothing.
 void ClickButton(QWidget* widget) {
-  if (qobject_cast<QCheckBox*>(widget) || qobject_cast<QRadioButton*>(widget)) {
+  if (qobject_cast<QRadioButton*>(widget)) {
     const int side = std::min(widget->width(), widget->height());
     ClickAt(widget, QPoint(side / 2, widget->height() / 2));
   } else {
