@@ -20,6 +20,7 @@
 #include <vector>
 
 #include "platform/key_code.h"
+#include "platform/window.h"
 #include "platform/window_definition.h"
 
 namespace zelvo {
@@ -45,6 +46,7 @@ struct ControlView {
   std::vector<std::vector<std::string>> rows;  // List: the rows that hold records, as shown
   int selection = 0;                           // List: 1-based, 0 none
   int visibleRows = 0;                         // List
+  PageDisplay pages;                           // Pages: what it shows
 };
 
 struct WindowView {

@@ -42,6 +42,7 @@
 #include <vector>
 
 #include "platform/event.h"
+#include "platform/report_page.h"
 #include "platform/window_definition.h"
 #include "platform/window_placement.h"
 
@@ -50,6 +51,23 @@ namespace zelvo {
 // One list row: one text per column of the list's definition (stacked
 // columns included, in definition order), CP1251, as the program formatted it.
 using ListRow = std::vector<std::string>;
+
+// What a page display shows: pages `first` on, `across` side by side and
+// `down` one above the other, at `zoom` per cent of their size (or one of the
+// fitted zooms), the `current` page highlighted.
+struct PageDisplay {
+  static constexpr int kZoomTile = -2;       // every page shown fits the control
+  static constexpr int kZoomPageWidth = -1;  // a page as wide as the control
+  SharedPages pages;
+  int first = 1;
+  int across = 1;
+  int down = 1;
+  int current = 1;
+  int zoom = kZoomPageWidth;
+};
+
+// What a page display shows as drivers read it: "Page 3 of 7", "No pages".
+std::string PagesShown(const PageDisplay& display);
 
 struct PopupItem {
   std::string text;  // CP1251 with its mnemonic; "-" a separator
@@ -128,6 +146,9 @@ class Window : public PlacedWindow {
 
   // Progress bars -------------------------------------------------------------
   virtual void SetProgress(ControlId progress, int percent) = 0;
+
+  // Page displays ---------------------------------------------------------------
+  virtual void ShowPages(ControlId pages, PageDisplay display) = 0;
 
   // Controls made while the window runs (the in-place editor's cell entries):
   // answers the new id, after every id of the definition.

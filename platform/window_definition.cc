@@ -75,6 +75,7 @@ ControlId WindowDefinition::List(std::string label, std::vector<ColumnDefinition
 }
 
 ControlId WindowDefinition::Progress(std::string label) { return Add(ControlKind::Progress, std::move(label), {}).id; }
+ControlId WindowDefinition::Pages(std::string label) { return Add(ControlKind::Pages, std::move(label), {}).id; }
 
 ControlId WindowDefinition::BeginGroup(std::string caption) {
   const ControlId id = Add(ControlKind::Group, {}, std::move(caption)).id;

@@ -50,6 +50,7 @@ enum class ControlKind : std::uint8_t {
   Tab,       // one page of the Sheet it sits in
   Group,     // a framed box around controls, with a caption
   Progress,  // a bar from 0 to 100
+  Pages,     // report pages drawn as the preview shows them (Window::ShowPages)
   Menu,      // a menu of the frame's menu bar, or a sub-menu
   MenuItem,  // a command of a menu
 };
@@ -128,6 +129,7 @@ class WindowDefinition {
   ControlId Button(std::string text, ButtonRole role = ButtonRole::None);
   ControlId List(std::string label, std::vector<ColumnDefinition> columns, int rows);
   ControlId Progress(std::string label);
+  ControlId Pages(std::string label);
   // Containers: the controls added until the matching End() sit inside.
   ControlId BeginGroup(std::string caption);
   ControlId BeginSheet(std::string label);

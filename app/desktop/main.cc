@@ -8,11 +8,13 @@
 #include <cerrno>
 #include <cstring>
 #include <iostream>
+#include <memory>
 #include <string>
 
 #include "app/cli/calc_command.h"
 #include "app/cli/check_command.h"
 #include "app/cli/eval_command.h"
+#include "app/cli/report_command.h"
 #include "app/cli/table_command.h"
 #include "app/desktop/script_command.h"
 #include "core/startup/program_main.h"
@@ -40,6 +42,7 @@ int main(int argc, char** argv) {
   zelvo::CheckCommand check(app);
   zelvo::EvalCommand eval(app);
   zelvo::ScriptCommand script(app);
+  zelvo::ReportCommand report(app);
   CLI11_PARSE(app, argc, argv);
 
   // A script names its file from where zelvo started: read before --dir.
@@ -71,6 +74,13 @@ int main(int argc, char** argv) {
   if (check.Chosen()) return check.Run();
   if (eval.Chosen()) return eval.Run();
   if (script.Chosen()) return script.Run(argc, argv);
+  if (report.Chosen()) {
+    // PDF and the printer go through Qt, offscreen without a display.
+    std::unique_ptr<zelvo::QtApplication> drawing;
+    if (report.NeedsPageOutput())
+      drawing = std::make_unique<zelvo::QtApplication>(argc, argv, zelvo::QtApplication::OffscreenWithoutDisplay);
+    return report.Run();
+  }
 
   // No subcommand: the desktop program, which needs a display to show on.
   if (!zelvo::HasDisplay()) {

@@ -29,6 +29,7 @@ const char* KindName(ControlKind kind) {
     case ControlKind::Tab: return "tab";
     case ControlKind::Group: return "group";
     case ControlKind::Progress: return "progress bar";
+    case ControlKind::Pages: return "page display";
     case ControlKind::Menu: return "menu";
     case ControlKind::MenuItem: return "menu item";
   }

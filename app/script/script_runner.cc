@@ -4,6 +4,7 @@
 #include <thread>
 
 #include "app/script/control_names.h"
+#include "platform/page_output.h"
 #include "platform/key_code.h"
 #include "runtime/decimal.h"
 
@@ -239,7 +240,11 @@ std::string ScriptRunner::Act(const ScriptLine& line, const WindowView& target) 
     case Command::Restore:
       return driver_.SetState(window, ShowState::Normal);
     case Command::SaveReport:
-      // Report previews come with the report runner; until then nothing is one.
+      for (const ControlView& control : target.controls)
+        if (control.kind == ControlKind::Pages) {
+          if (!control.pages.pages || control.pages.pages->pages.empty()) return "the report preview has no pages";
+          return SavePages(*control.pages.pages, line.words[0]);
+        }
       return "no report preview: \"" + target.caption + "\" is not one";
     default:
       return "\"" + line.name + "\" cannot be carried out here";

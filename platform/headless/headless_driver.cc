@@ -66,6 +66,8 @@ std::string ShownText(const ModelWindow& window, const ModelControl& control) {
       return childText(ControlKind::Tab);
     case ControlKind::Progress:
       return std::to_string(control.state.progress);
+    case ControlKind::Pages:
+      return PagesShown(control.state.pages);
     default:
       return Utf8(WithoutMnemonics(control.state.text));
   }
@@ -97,6 +99,7 @@ ControlView ViewOf(const ModelWindow& window, const ModelControl& control) {
     view.selection = control.state.selection;
     view.visibleRows = control.visibleRows;
   }
+  view.pages = control.state.pages;
   return view;
 }
 

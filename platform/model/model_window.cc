@@ -360,6 +360,10 @@ void ModelWindow::SetProgress(ControlId progress, int percent) {
   if (ModelControl* c = Mutable(progress)) c->state.progress = std::clamp(percent, 0, 100);
 }
 
+void ModelWindow::ShowPages(ControlId pages, PageDisplay display) {
+  if (ModelControl* c = Mutable(pages)) c->state.pages = std::move(display);
+}
+
 ControlId ModelWindow::CreateControl(ControlDefinition control) {
   ModelControl& added = controls_.emplace_back();
   control.id = static_cast<ControlId>(controls_.size());

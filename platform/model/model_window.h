@@ -78,6 +78,7 @@ class ModelWindow final : public Window {
   int ChosenTab(ControlId sheet) const override;
   void ChooseTab(ControlId sheet, int tab) override;
   void SetProgress(ControlId progress, int percent) override;
+  void ShowPages(ControlId pages, PageDisplay display) override;
   ControlId CreateControl(ControlDefinition control) override;
   void DestroyControl(ControlId control) override;
   int Popup(const std::vector<PopupItem>& items) override;

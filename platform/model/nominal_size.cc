@@ -69,6 +69,10 @@ NominalSize LayOut(const WindowDefinition& definition, ControlId parent) {
         size.width = std::max(size.width, TextWidth(control.text) + kMargin);
         size.height += kNominalLineHeight;
         break;
+      case ControlKind::Pages:  // as much as a list of twenty rows
+        size.width = std::max(size.width, 60 * kNominalListRowHeight);
+        size.height += 21 * kNominalListRowHeight;
+        break;
       case ControlKind::List:
         size.width = std::max(size.width, ListWidth(control));
         size.height += (std::max(control.rows, 1) + 1) * kNominalListRowHeight;

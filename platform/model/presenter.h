@@ -36,6 +36,7 @@ struct ControlState {
   bool thumbShown = false;    // List
   int thumb = 0;              // List: 0..100
   int progress = 0;           // Progress
+  PageDisplay pages;          // Pages
   // An entry laid over a list cell: the list, row and column; 0 when not.
   ControlId overList = 0;
   int overRow = 0, overColumn = 0;

@@ -10,6 +10,7 @@
 #include "platform/qt/choice_controls.h"
 #include "platform/qt/display_controls.h"
 #include "platform/qt/entry_control.h"
+#include "platform/qt/pages_control.h"
 #include "platform/qt/list_control.h"
 #include "platform/qt/sheet_control.h"
 
@@ -81,6 +82,7 @@ std::unique_ptr<ControlWidget> FormBuilder::Make(const ControlDefinition& defini
     case ControlKind::Sheet: return std::make_unique<SheetControl>(definition, std::move(report));
     case ControlKind::Group: return std::make_unique<GroupControl>(definition, std::move(report));
     case ControlKind::Progress: return std::make_unique<ProgressControl>(definition, std::move(report));
+    case ControlKind::Pages: return std::make_unique<PagesControl>(definition, std::move(report));
     // Options and tabs are made by their radio group and sheet; menus belong to the frame.
     case ControlKind::Option:
     case ControlKind::Tab:
@@ -184,6 +186,11 @@ QVBoxLayout* FormBuilder::LayOut(ControlId parent, bool& grows) {
       }
       case ControlKind::Progress:
         runs.Column().addWidget(Add(control).Widget());
+        break;
+      case ControlKind::Pages:
+        // Like a list, the pages take what the window gains.
+        runs.Column().addWidget(Add(control).Widget());
+        grows = true;
         break;
       case ControlKind::Option:
       case ControlKind::Tab:

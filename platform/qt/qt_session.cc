@@ -35,9 +35,10 @@ bool HasDisplay() { return Set("QT_QPA_PLATFORM") || Set("DISPLAY") || Set("WAYL
 QtApplication::QtApplication(int& argc, char** argv, Mode mode) {
   if (mode == OffscreenWithoutDisplay && !HasDisplay()) qputenv("QT_QPA_PLATFORM", "offscreen");
   application_ = std::make_unique<QApplication>(argc, argv);
+  InstallPageOutput(&pageOutput_);
 }
 
-QtApplication::~QtApplication() = default;
+QtApplication::~QtApplication() { InstallPageOutput(nullptr); }
 
 int RunOnQt(std::function<void()> program) {
   QtRuntime runtime;

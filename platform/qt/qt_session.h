@@ -12,6 +12,7 @@
 #include <functional>
 #include <memory>
 
+#include "platform/qt/qt_page_output.h"
 #include "platform/user_driver.h"
 
 class QApplication;
@@ -23,6 +24,8 @@ namespace zelvo {
 bool HasDisplay();
 
 // The process's QApplication, made on its first thread before any window.
+// While it lives, report pages go to PDF and to the printer through it (the
+// Qt page output is installed, platform/page_output.h).
 class QtApplication {
  public:
   enum Mode { NeedsDisplay, OffscreenWithoutDisplay };
@@ -33,6 +36,7 @@ class QtApplication {
 
  private:
   std::unique_ptr<QApplication> application_;
+  QtPageOutput pageOutput_;
 };
 
 // Runs `program` on the Qt runtime (installed as the window runtime while it
