@@ -9,6 +9,7 @@
 #include <filesystem>
 #include <optional>
 #include <string>
+#include <utility>
 #include <vector>
 
 #include <QApplication>
@@ -106,80 +107,65 @@ class Screens {
   QString folder_;
 };
 
+using Typed = std::vector<std::pair<std::string, std::string>>;
+
+// A record added through the browse's form: the values typed, then OK.
+void Add(Screens& s, int browse, const std::string& form, const Typed& typed, const std::string& ok = "Ввод") {
+  s.Press(browse, "&Добавить");
+  for (const auto& [field, text] : typed) s.Type(s.Window(form), field, text);
+  s.Press(s.Window(form), ok);
+}
+
+// The browse at the frame's corner, the window its button opens beside it
+// (or below), the picture, and that window cancelled.
+void Picture(Screens& s, int browse, const std::string& button, const std::string& opened, const QString& name,
+             bool below = false) {
+  s.Move(browse, 0, 0);
+  s.Press(browse, button);
+  s.Beside(browse, s.Window(opened), below);
+  s.Grab(name);
+  s.Press(s.Window(opened), opened == "Obekt" ? "&Выбрать" : "Отмена");
+}
+
 void TakePictures(Screens& s) {
   s.SizeFrame(900, 440);
   s.Menu({"Базовые данные", "Константы"});
   const int konst = s.Window("Konst");
-  const struct {
-    int option;
-    const char* value;
-  } constants[] = {{1, "400"}, {2, "600"}, {4, "4000"}, {3, "40000"}};
-  for (const auto& c : constants) {
+  for (const auto& [option, value] : std::vector<std::pair<int, std::string>>{{1, "400"}, {2, "600"}, {4, "4000"},
+                                                                              {3, "40000"}}) {
     s.Press(konst, "&Добавить");
-    const int form = s.Window("KonstUp");
-    s.Choose(form, "KON:NOM", c.option);
-    s.Type(form, "KON:VAL", c.value);
-    s.Press(form, "Ввод");
+    s.Choose(s.Window("KonstUp"), "KON:NOM", option);
+    s.Type(s.Window("KonstUp"), "KON:VAL", value);
+    s.Press(s.Window("KonstUp"), "Ввод");
   }
-  s.Move(konst, 0, 0);
-  s.Press(konst, "&Изменить");
-  s.Beside(konst, s.Window("KonstUp"));
-  s.Grab("konst");
-  s.Press(s.Window("KonstUp"), "Отмена");
+  Picture(s, konst, "&Изменить", "KonstUp", "konst");
   s.Press(konst, "Закрыть");
   s.SizeFrame(1000, 720);
 
   s.Menu({"Базовые данные", "Рабочие дни"});
   const int dni = s.Window("DniR");
-  s.Press(dni, "&Добавить");
-  s.Type(s.Window("DniRUp"), "DNI:DATA", "1.03.2004");
-  s.Type(s.Window("DniRUp"), "DNI:D", "22");
-  s.Press(s.Window("DniRUp"), "Ввод");
-  s.Move(dni, 0, 0);
-  s.Press(dni, "&Добавить");
-  s.Beside(dni, s.Window("DniRUp"));
-  s.Grab("dni");
-  s.Press(s.Window("DniRUp"), "Отмена");
+  Add(s, dni, "DniRUp", {{"DNI:DATA", "1.03.2004"}, {"DNI:D", "22"}});
+  Picture(s, dni, "&Добавить", "DniRUp", "dni");
   s.Press(dni, "Закрыть");
 
   s.Menu({"Базовые данные", "Объекты"});
   const int obekt = s.Window("Obekt");
-  for (const char* name : {"Цех", "Склад", "Гараж"}) {
-    s.Press(obekt, "&Добавить");
-    s.Type(s.Window("ObektUp"), "OBE:OBEKT", name);
-    s.Press(s.Window("ObektUp"), "Ввод");
-  }
+  for (const char* name : {"Цех", "Склад", "Гараж"}) Add(s, obekt, "ObektUp", {{"OBE:OBEKT", name}});
   s.Press(obekt, "Закрыть");
   s.Menu({"Базовые данные", "Участки"});
   const int uchastok = s.Window("Uchastok");
-  s.Move(uchastok, 0, 0);
-  s.Press(uchastok, "&Добавить");
-  s.Beside(uchastok, s.Window("UchastokUp"));
-  s.Grab("uchastok");
-  s.Press(s.Window("UchastokUp"), "Отмена");
+  Picture(s, uchastok, "&Добавить", "UchastokUp", "uchastok");
   s.Press(uchastok, "Закрыть");
   s.Menu({"Проба", "Выбор"});
   const int pick = s.Window("Pick");
-  s.Move(pick, 0, 0);
-  s.Press(pick, "Выбрать &объект");
-  s.Beside(pick, s.Window("Obekt"));
-  s.Grab("obekt_pick");
-  s.Press(s.Window("Obekt"), "&Выбрать");
+  Picture(s, pick, "Выбрать &объект", "Obekt", "obekt_pick");
   s.Press(pick, "Закрыть");
 
   s.Menu({"Базовые данные", "Реквизиты предприятия"});
   const int osnova = s.Window("Osnova");
-  s.Press(osnova, "&Добавить");
-  const int form = s.Window("OsnovaUp");
-  s.Type(form, "OSN:IMNS", "7701");
-  s.Type(form, "OSN:NAME", "ООО \"Зелво\"");
-  s.Type(form, "OSN:FAMO", "Иванов");
-  s.Press(form, " Ввод");
-  s.Move(osnova, 0, 0);
-  s.Press(osnova, "&Изменить");
-  s.Beside(osnova, s.Window("OsnovaUp"), true);
-  s.Grab("osnova");
-  s.Press(s.Window("OsnovaUp"), "Отмена");
+  Add(s, osnova, "OsnovaUp", {{"OSN:IMNS", "7701"}, {"OSN:NAME", "ООО \"Зелво\""}, {"OSN:FAMO", "Иванов"}},
+      " Ввод");
+  Picture(s, osnova, "&Изменить", "OsnovaUp", "osnova", true);
   s.Press(osnova, "Закрыть");
   s.Menu({"Файл", "Выход"});
   s.Idle();
