@@ -56,6 +56,7 @@ struct WindowView {
   WindowKind kind = WindowKind::Document;
   bool active = false;  // has the focus
   bool takesInput = true;  // false while a window opened after it on its thread runs
+  bool visible = true;     // false while the program keeps it hidden
   int x = 0, y = 0, width = 0, height = 0;
   bool maximized = false, minimized = false;
   std::vector<ControlView> controls;  // in id order

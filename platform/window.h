@@ -97,6 +97,8 @@ class Window : public PlacedWindow {
   virtual void Focus(ControlId control) = 0;  // no EVENT:Selected: the program moved it
   virtual void Enable(ControlId control, bool enabled) = 0;
   virtual bool IsEnabled(ControlId control) const = 0;
+  // Control 0 is the window itself: a hidden window is not shown (a report's
+  // progress window while it waits to appear) until it is shown again.
   virtual void Show(ControlId control, bool visible) = 0;
   virtual bool IsVisible(ControlId control) const = 0;  // false also inside a hidden tab or group
   virtual void SetReadOnly(ControlId control, bool readOnly) = 0;

@@ -72,6 +72,7 @@ Level ReportRunner::EventLoop() {
       waiting_ = true;
     }
     startTime = Now();
+    window().Show(0, false);
   }
   return WindowProcedure::EventLoop();
 }
@@ -152,6 +153,7 @@ Level ReportRunner::TakeTimer() {
     if (waiting_) TheWindowRuntime().SetWaitCursor(false);
     waiting_ = false;
     deferWindow = 0;
+    window().Show(0, true);
   }
   long done = 0;
   for (;;) {
@@ -170,7 +172,10 @@ Level ReportRunner::TakeTimer() {
 Level ReportRunner::OnCloseRequest() {
   if (waiting_) TheWindowRuntime().SetWaitCursor(false);
   waiting_ = false;
-  if (HasWindow()) window().SetTimer(0);
+  if (HasWindow()) {
+    window().SetTimer(0);
+    if (!keepVisible) window().Show(0, false);
+  }
   if (running_) {
     running_ = false;
     FinishReport();

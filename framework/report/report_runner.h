@@ -28,6 +28,10 @@
 //     --end of the view (NextRecord): response 1, close | cancel button: response 2, close-->
 //     closing: OnCloseRequest --> FinishReport (response 1: preview, print) --> killed
 //
+// With deferWindow the window stays hidden (with the wait cursor when
+// waitCursor) until that many seconds have passed; a short report never
+// shows it. Closing hides it unless keepVisible.
+//
 // Pacing (each EVENT:Timer): the records of one cycle are processed; with E
 // the time the cycle took, recordsPerCycle doubles when 5E < 4 × timeSlice,
 // another cycle follows in the same tick while 2E < timeSlice, and

@@ -118,6 +118,7 @@ std::vector<WindowView> HeadlessDriver::Windows() const {
       view.kind = window->kind();
       view.active = model_.ActiveWindow() == window;
       view.takesInput = window->TakesInput();
+      view.visible = window->IsVisible(0);
       view.x = window->X();
       view.y = window->Y();
       view.width = window->Width();

@@ -119,10 +119,16 @@ bool ModelWindow::IsEnabled(ControlId control) const {
 }
 
 void ModelWindow::Show(ControlId control, bool visible) {
+  if (control == 0) {
+    hidden_ = !visible;
+    dirty = true;
+    return;
+  }
   if (ModelControl* c = Mutable(control)) c->state.visible = visible;
 }
 
 bool ModelWindow::IsVisible(ControlId control) const {
+  if (control == 0) return !hidden_;
   for (const ModelControl* c = Control(control); c; c = Control(c->definition.parent)) {
     if (!c->state.visible) return false;
     if (c->definition.kind == ControlKind::Tab && c->definition.id != control) {
@@ -451,6 +457,7 @@ WindowState ModelWindow::State() const {
     if (control.definition.value.IsBound()) shown.value = control.definition.value.ValueText();
   }
   state.focus = focus_;
+  state.visible = !hidden_;
   state.takesInput = TakesInput();
   state.x = x_;
   state.y = y_;

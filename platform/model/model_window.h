@@ -162,6 +162,7 @@ class ModelWindow final : public Window {
   bool open_ = true;
   std::string caption_;
   bool captionSet_ = false;
+  bool hidden_ = false;  // Show(0, false)
   ControlId focus_ = 0;
   int timer_ = 0;
   int beeps_ = 0;

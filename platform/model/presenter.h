@@ -52,6 +52,7 @@ struct WindowState {
   std::string caption;            // CP1251
   std::vector<ControlState> controls;  // definition controls, then created ones, in id order
   ControlId focus = 0;
+  bool visible = true;            // false while the program keeps the window hidden
   bool takesInput = true;         // false while a later window of its thread runs
   int x = 0, y = 0, width = 0, height = 0;  // the placement the program asked for, or the
   int state = 0;                  // display last reported; 0 normal, 1 maximized, 2 minimized

@@ -23,6 +23,8 @@ class ProgramWindow : public QtWindow {
   int Handle() const { return handle_; }
   const std::string& Procedure() const { return procedure_; }
   PlacementReporter& Placement() const { return *placement_; }
+  // The program keeps the window hidden (Window::Show(0, false)).
+  bool HiddenByProgram() const { return hiddenByProgram_; }
 
   // The model closed the window: it goes.
   void CloseForGood() {
@@ -45,6 +47,10 @@ class ProgramWindow : public QtWindow {
   void ApplyWindow(const WindowState& state) {
     const QString caption = ToQString(state.caption);
     if (this->windowTitle() != caption) this->setWindowTitle(caption);
+    if (state.visible == hiddenByProgram_) {
+      hiddenByProgram_ = !state.visible;
+      this->setVisible(state.visible);
+    }
     if (!state.placementChanged) return;
     if (state.state == 0 && (this->isMaximized() || this->isMinimized())) this->showNormal();
     const QRect wanted(state.x, state.y, state.width, state.height);
@@ -91,6 +97,7 @@ class ProgramWindow : public QtWindow {
   ReportInput report_;
   PlacementReporter* placement_;
   bool closing_ = false;
+  bool hiddenByProgram_ = false;
 };
 
 }  // namespace zelvo

@@ -139,6 +139,7 @@ WindowView Describe(const ProgramWindow<QtWindow>& window, const FormView& form)
   view.procedure = Cp1251ToUtf8(window.Procedure());
   view.caption = ToUtf8(window.windowTitle());
   view.takesInput = form.TakesInput();
+  view.visible = !window.HiddenByProgram();
   view.maximized = window.isMaximized();
   view.minimized = window.isMinimized();
   // Where it returns when restored, as the INI store keeps it.

@@ -3,8 +3,10 @@
 // paging through them, and what reaches the printer.
 #include <gtest/gtest.h>
 
+#include <fstream>
 #include <memory>
 #include <optional>
+#include <sstream>
 
 #include "framework/report/page_selection.h"
 #include "framework/report/report_runner.h"
@@ -36,6 +38,7 @@ class PeopleReport final : public ReportRunner {
         layout_(kA4Portrait, {10, 10, 100, 10.0 * perPage}),
         band_(layout_.Detail(100, 10)) {
     band_.Field(0, 0, FieldBinding("PER:NAME", person, PER.NAME), "@s20");
+    preview_.iniManager = &settings;
   }
   std::vector<int> percents;  // the progress shown after each record
 
@@ -89,14 +92,16 @@ class ReportRunnerTest : public PeopleFixture {
     settings_.KillStore();
   }
 
-  void Run(int perPage, int across = 1) {
+  void Run(int perPage, int across = 1, int deferSeconds = 0) {
     settings_.InitStore(folder_.File("zelvo5.INI"));
     boxes_.toRuntime = true;
     InstallPageOutput(&output_);
-    session_ = std::make_unique<HeadlessSession>([this, perPage, across] {
+    session_ = std::make_unique<HeadlessSession>([this, perPage, across, deferSeconds] {
       std::unique_ptr<Window> frame = TheWindowRuntime().Open(WindowDefinition("Main", "Frame", WindowKind::Frame));
       report_ = std::make_unique<PeopleReport>(view_, people_, Person(), reporter_, settings_, perPage);
       report_->across = across;
+      report_->deferWindow = deferSeconds;
+      report_->keepVisible = true;
       response_ = report_->RunWindow();
       frame->Close();
     });
@@ -167,6 +172,10 @@ TEST_F(ReportRunnerTest, PagesTheRecordsWithProgressAndShowsThemInThePreview) {
   Press("E&xit");
   Finish();
   EXPECT_TRUE(output_.printed.empty()) << "Exit prints nothing";
+  std::ifstream ini(folder_.File("zelvo5.INI"));
+  std::stringstream settings;
+  settings << ini.rdbuf();
+  EXPECT_NE(settings.str().find("[_PreviewWindow_]"), std::string::npos) << "the preview's placement is kept";
   EXPECT_EQ(response_, kCompleted);
   EXPECT_EQ(report_->percents, (std::vector<int>{14, 28, 42, 57, 71, 85, 100}));
   EXPECT_GT(report_->recordsPerCycle, 1) << "cycles far shorter than the slice grow";
@@ -237,6 +246,44 @@ TEST_F(ReportRunnerTest, AChosenPageOffScreenStartsTheScreenAsLateAsItCan) {
   EXPECT_EQ(Control("Pages").pages.first, 4) << "a page on screen is only highlighted";
   Press("E&xit");
   Finish();
+}
+
+// The progress window of a report shorter than its deferral never shows;
+// without one it shows from the start (and, kept visible, behind the preview).
+TEST_F(ReportRunnerTest, ADeferredProgressWindowStaysHiddenThroughAShortRun) {
+  AddNumbered(3);
+  for (int defer : {60, 0}) {
+    Run(3, 1, defer);
+    bool found = false;
+    for (const WindowView& w : Driver().Windows())
+      if (w.procedure == "PeopleReport") {
+        found = true;
+        EXPECT_EQ(w.visible, defer == 0) << defer;
+        EXPECT_EQ(w.caption, "Progress...");
+      }
+    EXPECT_TRUE(found);
+    Press("E&xit");
+    Finish();
+  }
+}
+
+// Progress by a scale: where each record's value lies between the first and
+// the last of the view.
+class ScaledProgressTest : public PeopleFixture {};
+
+TEST_F(ScaledProgressTest, ThePercentFollowsTheValueBetweenTheViewsEnds) {
+  const std::pair<const char*, int> people[] = {{"A", 20}, {"B", 30}, {"C", 40}, {"D", 60}};
+  for (const auto& [name, age] : people) Add(name, "", age);
+  ProgressReader reader;
+  NumberScale scale(0, 0);
+  reader.InitScaled(view_, people_, 0, 0, scale, FieldBinding("PER:AGE", Person(), PER.AGE));
+  (void)reader.AddSortOrder(kNameKey);
+  ASSERT_TRUE(reader.PositionAtStart());
+  std::vector<int> percents;
+  while (reader.ReadCounted(true) == LevelOk) percents.push_back(reader.percentile);
+  reader.KillReader();
+  EXPECT_EQ(percents, (std::vector<int>{0, 25, 50, 100}));
+  EXPECT_EQ(reader.recordsProcessed, 4);
 }
 
 TEST(PageSelectionTest, ItemsAndRanges) {
