@@ -39,10 +39,12 @@ QString Shown(const std::string& modelText, const std::optional<Picture>& pictur
   return text.left(end);
 }
 
-// A line edit as wide as its picture.
+// A line edit as wide as its picture, up to a width a form can show beside
+// its prompts: a longer text ("@s255", a name) scrolls inside the line.
 class PictureLineEdit final : public QLineEdit {
  public:
-  PictureLineEdit(int characters) : characters_(characters) {}
+  static constexpr int kWidest = 60;  // characters
+  PictureLineEdit(int characters) : characters_(std::min(characters, kWidest)) {}
 
   QSize sizeHint() const override {
     ensurePolished();

@@ -16,7 +16,8 @@ namespace zelvo {
 int PictureCharacters(std::string_view picture);
 // Numbers stand right, everything else left.
 Qt::Alignment PictureAlignment(std::string_view picture);
-// `characters` average character widths of the widget's font, in pixels.
+// `characters` average character widths of the widget's font, in pixels: the
+// average of the letters the program writes, Cyrillic among them.
 int CharacterWidths(const QWidget& widget, int characters);
 
 }  // namespace zelvo

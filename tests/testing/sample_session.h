@@ -6,7 +6,6 @@
 //     ScriptOutcome onQt = RunSampleScript<QtRuntime, QtDriver>(SampleSession("fill_save_list"), "...");
 #pragma once
 
-#include <fstream>
 #include <sstream>
 #include <string>
 #include <vector>
@@ -14,6 +13,7 @@
 #include "app/script/script_session.h"
 #include "platform/window_runtime.h"
 #include "tests/testing/sample_program.h"
+#include "tests/testing/session_files.h"
 
 namespace zelvo {
 
@@ -40,11 +40,6 @@ ScriptOutcome RunSampleScript(const std::string& text, const std::string& fileNa
 
 // The text of a sample session (tests/testing/sample_sessions/NAME.script);
 // empty when there is none.
-inline std::string SampleSession(const std::string& name) {
-  std::ifstream file(std::string(ZELVO_SAMPLE_SESSIONS) + "/" + name + ".script");
-  std::stringstream text;
-  text << file.rdbuf();
-  return text.str();
-}
+inline std::string SampleSession(const std::string& name) { return SessionText(ZELVO_SAMPLE_SESSIONS, name); }
 
 }  // namespace zelvo

@@ -1,15 +1,21 @@
 #include "core/windows/frame/menu_commands.h"
 
+#include "core/windows/reference/dni_r.h"
+#include "core/windows/reference/konst.h"
+#include "core/windows/reference/obekt.h"
+#include "core/windows/reference/uchastok.h"
+#include "core/windows/requisites/osnova.h"
+
 namespace zelvo {
 namespace {
 
 constexpr MenuCommand kCommands[] = {
-    {"&Базовые данные", "&Константы", "Konst", nullptr},
-    {"&Базовые данные", "&Рабочие дни", "DniR", nullptr},
+    {"&Базовые данные", "&Константы", "Konst", &Konst},
+    {"&Базовые данные", "&Рабочие дни", "DniR", &DniR},
     {"&Базовые данные", "&Сотрудники", "Sotrudnik", nullptr},
-    {"&Базовые данные", "&Объекты", "Obekt", nullptr},
-    {"&Базовые данные", "&Участки", "Uchastok", nullptr},
-    {"&Базовые данные", "&Реквизиты предприятия", "Osnova", nullptr},
+    {"&Базовые данные", "&Объекты", "Obekt", &Obekt},
+    {"&Базовые данные", "&Участки", "Uchastok", &Uchastok},
+    {"&Базовые данные", "&Реквизиты предприятия", "Osnova", &Osnova},
 
     {"&Текущие данные", "&Ввод из списка", "Bolnica", nullptr},
     {"&Текущие данные", "&Сдельная работа", "Sdelka", nullptr},

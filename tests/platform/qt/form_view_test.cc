@@ -20,6 +20,7 @@
 
 #include "platform/qt/form_view.h"
 #include "platform/qt/list_control.h"
+#include "platform/qt/picture_metrics.h"
 #include "tests/platform/qt/qt_test_support.h"
 
 namespace zelvo::testing {
@@ -74,9 +75,8 @@ TEST_F(FormViewTest, LaysPromptsAndEntriesInRowsButtonsInOneRowTheListAsTallAsIt
   EXPECT_EQ(label->text(), QString::fromUtf8("Фамилия:"));
   EXPECT_EQ(form->labelForField(Of<QLineEdit>(id_.salary))->x(), label->x());
   // Entries as wide as their pictures: 20 characters against 10.
-  const int average = surname->fontMetrics().averageCharWidth();
   const int difference = surname->width() - Of<QLineEdit>(id_.salary)->width();
-  EXPECT_NEAR(difference, 10 * average, 2);
+  EXPECT_NEAR(difference, CharacterWidths(*surname, 10), 2);
   // Buttons in a row, in definition order.
   auto* insert = Of<QPushButton>(id_.insert);
   EXPECT_EQ(Of<QPushButton>(id_.change)->y(), insert->y());
@@ -87,7 +87,10 @@ TEST_F(FormViewTest, LaysPromptsAndEntriesInRowsButtonsInOneRowTheListAsTallAsIt
   QTableView& table = *List().Table();
   EXPECT_EQ(table.model()->columnCount(), 3);
   EXPECT_EQ(table.model()->headerData(1, Qt::Horizontal).toString(), QString::fromUtf8("Фамилия\nИмя"));
-  EXPECT_GE(table.columnWidth(1), 20 * table.fontMetrics().averageCharWidth());
+  EXPECT_GE(table.columnWidth(1), CharacterWidths(table, 20));
+  // A Cyrillic text that fills its picture fits the width the picture gives.
+  const QString name = QString::fromUtf8("Необлагаемая сумма мат.помощи");
+  EXPECT_GE(CharacterWidths(table, static_cast<int>(name.size())), table.fontMetrics().horizontalAdvance(name));
 }
 
 TEST_F(FormViewTest, ShowsTheStateThroughTheWidgets) {

@@ -3,9 +3,6 @@
 // headless back end, and leave the program's data as that run leaves it.
 #include <gtest/gtest.h>
 
-#include <algorithm>
-#include <filesystem>
-
 #include "platform/headless/headless_driver.h"
 #include "platform/headless/headless_runtime.h"
 #include "platform/qt/qt_driver.h"
@@ -13,15 +10,6 @@
 
 namespace zelvo {
 namespace {
-
-// The sample sessions, by file name.
-std::vector<std::string> SampleSessions() {
-  std::vector<std::string> names;
-  for (const auto& entry : std::filesystem::directory_iterator(ZELVO_SAMPLE_SESSIONS))
-    if (entry.path().extension() == ".script") names.push_back(entry.path().stem().string());
-  std::sort(names.begin(), names.end());
-  return names;
-}
 
 class QtScriptSession : public ::testing::TestWithParam<std::string> {};
 
@@ -37,7 +25,8 @@ TEST_P(QtScriptSession, PassesAsOnTheHeadlessBackEnd) {
   EXPECT_EQ(headless.status, 0) << headless.errors;
 }
 
-INSTANTIATE_TEST_SUITE_P(SampleSessions, QtScriptSession, ::testing::ValuesIn(SampleSessions()),
+INSTANTIATE_TEST_SUITE_P(SampleSessions, QtScriptSession,
+                         ::testing::ValuesIn(SessionNames(ZELVO_SAMPLE_SESSIONS)),
                          [](const ::testing::TestParamInfo<std::string>& script) { return script.param; });
 
 }  // namespace
