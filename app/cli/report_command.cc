@@ -289,6 +289,11 @@ int RunReport(const ReportOptions& options, std::ostream& out, std::ostream& err
 
 ReportCommand::ReportCommand(CLI::App& parent) {
   command_ = parent.add_subcommand("report", "Run a report to PDF, to its text listing or to the printer");
+  command_->footer(
+      "Dates are YYYY-MM-DD, amounts are written with a point; every entry of the report's dialog must be\n"
+      "given (0 or empty when unused). DNR, F and F28 are computed from the data unless given.\n\n"
+      "Exit status: 0 the file written or the pages printed; 1 No Records; 2 bad input or a failed run\n"
+      "(one line on standard error). A run that fails writes no file.");
   command_->add_flag("--list", options_.list, "Name the reports and their paper");
   command_->add_option("NAME", options_.name, "The report procedure (RaschPr, RaschSelPr, pfPr)");
   command_->add_option("--set", options_.settings,

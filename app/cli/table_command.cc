@@ -344,6 +344,40 @@ TableOutcome DumpTable(const TableDeclaration& table, const TableOptions& option
   return outcome;
 }
 
+// The records of one load written as one: a transaction (LOGOUT ... COMMIT)
+// where the driver has them, so that the load is one durable write and a
+// failed write leaves all of it or none of it; else STREAM ... FLUSH, the writes
+// put off as the driver allows.
+class LoadBatch {
+ public:
+  void Begin(File& file) {
+    atomic_ = PerformFileOperation(file, FileOperation::LOGOUT) == ErrorCode::Ok;
+    streaming_ = !atomic_ && PerformFileOperation(file, FileOperation::STREAM) == ErrorCode::Ok;
+    open_ = atomic_ || streaming_;
+  }
+  ErrorCode Finish(File& file) {
+    if (!open_) return ErrorCode::Ok;
+    open_ = false;
+    if (!atomic_) return PerformFileOperation(file, FileOperation::FLUSH);
+    const ErrorCode committed = PerformFileOperation(file, FileOperation::COMMIT);
+    if (Failed(committed) && (file.State() & kInTransaction) != 0)
+      (void)PerformFileOperation(file, FileOperation::ROLLBACK);
+    return committed;
+  }
+  // The message's end for a failed Finish: what the table holds now. A
+  // transaction whose write failed after it became final is finished by the
+  // next open of the file.
+  std::string FailureLeft() const {
+    return atomic_ ? "the table holds every record of the load or none of them"
+                   : "the file holds what was written before the failure";
+  }
+
+ private:
+  bool atomic_ = false;
+  bool streaming_ = false;
+  bool open_ = false;
+};
+
 // Adds the records through the table's manager, as a form adds a new record.
 // The table's messages go to stderr as message boxes; a fatal one (the file
 // cannot be opened or created) ends the command with status 2.
@@ -378,26 +412,21 @@ class ManagedLoad {
     (void)manager_.PrimeNewRecord();
     return file_.Record();
   }
+  // Opens the file for the batch (a file that cannot be opened is the
+  // manager's fatal message) and starts it.
+  void Begin() {
+    if (manager_.OpenPhysically(true) == LevelOk) batch_.Begin(file_);
+  }
   // True when the record was added.
   bool Add(const RecordBuffer& record) {
     (void)manager_.PrimeNewRecord();
     std::copy(record.Bytes().begin(), record.Bytes().end(), file_.Record().Bytes().begin());
     std::size_t failing = 0;
-    const bool added = manager_.CheckRecord(true, failing) == LevelOk && manager_.AddRecord() == LevelOk;
-    if (!streamAsked_ && file_.IsOpen()) {
-      // A batch: once the manager has opened the file (it opens it at first
-      // use), the writes are put off until Finish.
-      streamAsked_ = true;
-      streaming_ = PerformFileOperation(file_, FileOperation::STREAM) == ErrorCode::Ok;
-    }
-    return added;
+    return manager_.CheckRecord(true, failing) == LevelOk && manager_.AddRecord() == LevelOk;
   }
-  // Writes what the batch put off.
-  ErrorCode Finish() {
-    if (!streaming_) return ErrorCode::Ok;
-    streaming_ = false;
-    return PerformFileOperation(file_, FileOperation::FLUSH);
-  }
+  // Writes the batch.
+  ErrorCode Finish() { return batch_.Finish(file_); }
+  const LoadBatch& Batch() const { return batch_; }
 
  private:
   CommandLineMessageBox box_;
@@ -407,8 +436,7 @@ class ManagedLoad {
   File file_;
   DictionaryTableManager manager_;
   RelationSet set_;
-  bool streamAsked_ = false;
-  bool streaming_ = false;
+  LoadBatch batch_;
 };
 
 // Two loads into a missing indexed record file at once must not both create
@@ -458,6 +486,7 @@ TableOutcome LoadTable(const TableDeclaration& table, const TableOptions& option
 
   if (managed) {
     TableOutcome outcome;
+    managed->Begin();
     for (const InputRecord& in : parsed.records) {
       if (managed->Add(in.record)) {
         ++outcome.records;
@@ -468,8 +497,7 @@ TableOutcome LoadTable(const TableDeclaration& table, const TableOptions& option
     }
     if (const ErrorCode flushed = managed->Finish(); Failed(flushed)) {
       outcome.errors.push_back("writing the records to " + std::string(table.label) +
-                               " failed: " + FailureText(flushed) +
-                               "; the file holds what was written before the failure");
+                               " failed: " + FailureText(flushed) + "; " + managed->Batch().FailureLeft());
       return outcome;
     }
     if (outcome.refused > 0)
@@ -489,9 +517,10 @@ TableOutcome LoadTable(const TableDeclaration& table, const TableOptions& option
   }
   if (Failed(code)) return Failure(tableFile.Problem("open", code));
 
-  // A batch: the driver may put off its writes (STREAM) until the FLUSH at
-  // the end, which every way out of the loop reaches.
-  const bool streaming = PerformFileOperation(file, FileOperation::STREAM) == ErrorCode::Ok;
+  // One batch, which every way out of the loop ends: the records before a
+  // refused one are added.
+  LoadBatch batch;
+  batch.Begin(file);
   TableOutcome outcome;
   std::optional<std::string> refused;
   for (const InputRecord& in : parsed.records) {
@@ -502,13 +531,10 @@ TableOutcome LoadTable(const TableDeclaration& table, const TableOptions& option
     }
     ++outcome.records;
   }
-  if (streaming) {
-    if (const ErrorCode flushed = PerformFileOperation(file, FileOperation::FLUSH); Failed(flushed)) {
-      outcome.errors.push_back("writing the records to " + std::string(table.label) +
-                               " failed: " + FailureText(flushed) +
-                               "; the file holds what was written before the failure");
-      return outcome;
-    }
+  if (const ErrorCode flushed = batch.Finish(file); Failed(flushed)) {
+    outcome.errors.push_back("writing the records to " + std::string(table.label) + " failed: " +
+                             FailureText(flushed) + "; " + batch.FailureLeft());
+    return outcome;
   }
   if (refused) {
     outcome.errors.push_back(*refused);

@@ -23,7 +23,11 @@
 // and it is added. A refused record (a field rule, a duplicate key) shows the
 // system's message on stderr, names its line and adds nothing of it; the load
 // goes on and the exit status is 1. With `raw` the records go through the
-// driver's ADD alone, and a refused one stops the load there.
+// driver's ADD alone, and a refused one stops the load there (those before it
+// are added). The records of a load are written as one transaction where the
+// driver has them (LOGOUT ... COMMIT): one durable write at the end, and a
+// write that fails leaves every record of the load or none of them; else as
+// one STREAM ... FLUSH.
 //
 // The tables of the pension-fund program (SPISOK, PENSTA) are dBase IV files
 // at a fixed drive-letter path; the drive's folder comes from zelvo5.INI in

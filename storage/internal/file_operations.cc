@@ -25,11 +25,12 @@ bool IsBlank(const std::string& text) { return text.find_first_not_of(' ') == st
 ErrorCode CallDriver(FileDriver& driver, Op op, File& file, const OperationArguments& arguments,
                      OperationAnswer& answer) {
   const bool locking = op == Op::LOCKfile || op == Op::LOCKfilesec;
+  if (!locking) return driver.Perform(op, file, arguments, answer);
   const WaitLimit limit = op == Op::LOCKfile ? kNoWaitLimit : WaitLimit(std::chrono::seconds(arguments.seconds));
   ErrorCode code = ErrorCode::Ok;
   (void)RetryUntil(limit, std::chrono::milliseconds(50), [&] {
     code = driver.Perform(op, file, arguments, answer);
-    return !locking || code != ErrorCode::FileIsAlreadyLocked;
+    return code != ErrorCode::FileIsAlreadyLocked;
   });
   return code;
 }
@@ -63,11 +64,11 @@ ErrorCode FileOperationRunner::Run(File& file, FileOperation op,
                                    const OperationArguments& arguments, OperationAnswer& answer) {
   ErrorState& state = RuntimeErrorState();
   if (!file.trace_) file.trace_ = ReadTraceSettings(TraceProfile(), file.Declaration());
-  // The clock is read only for a trace, which tells the time taken.
-  const bool traced = file.trace_->enabled;
-  const auto started = traced ? SteadyClock::now() : SteadyClock::time_point{};
+  // The clock is read only for a trace, which gives each operation's time.
+  const bool timed = file.trace_->enabled;
+  const auto started = timed ? SteadyClock::now() : SteadyClock::time_point{};
   auto finish = [&](ErrorCode code) {
-    if (!traced) return code;
+    if (!timed) return code;
     const auto taken = std::chrono::duration_cast<std::chrono::milliseconds>(SteadyClock::now() - started);
     Trace(file, op, arguments.key, state, static_cast<long>(taken.count() / 10));
     return code;

@@ -1,5 +1,7 @@
 #include "storage/operation_state.h"
 
+#include <array>
+#include <cstdint>
 #include <initializer_list>
 
 namespace zelvo {
@@ -76,10 +78,14 @@ constexpr OperationCheck kSkip{OperationCheck::Verdict::Skip, ErrorCode::Ok};
 }  // namespace
 
 OperationRule RuleOf(FileOperation op) {
-  for (const Row& row : kRows)
-    for (Op listed : row.operations)
-      if (listed == op) return row.rule;
-  return {};
+  // Every operation asks for its rule, twice: the table by operation is made once.
+  static const auto byOperation = [] {
+    std::array<OperationRule, 256> rules{};
+    for (const Row& row : kRows)
+      for (Op listed : row.operations) rules[static_cast<std::uint8_t>(listed)] = row.rule;
+    return rules;
+  }();
+  return byOperation[static_cast<std::uint8_t>(op)];
 }
 
 OperationCheck CheckOperation(FileOperation op, StateFlags state, bool onDynamicKey,

@@ -75,7 +75,10 @@
 // PNMQ opens the file by itself when the FILE is not open), "QUICKSCAN" and
 // "Recover" (kept and answered, with no effect: this driver reads the header
 // once per operation anyway and always finishes or undoes an interrupted
-// write when it opens a file).
+// write when it opens a file), "CACHE" (the kilobytes of decoded pages the
+// file's page cache may hold before it is trimmed, 65536 unless set; "CACHE=n"
+// sets it for the open file, and so does "/CACHE=n" among the FILE's driver
+// options when it opens).
 //
 // Process-wide; used only by the run token's holder.
 #pragma once

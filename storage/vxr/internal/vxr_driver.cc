@@ -128,6 +128,7 @@ VxrStatus OpenShared(const std::string& path, OpenRequestVxr request, std::share
   if (!store.status.Ok()) return store.status;  // the file is closed, and its locks with it
   auto file = std::make_shared<VxrOpenFile>();
   file->folded = folded;
+  file->othersMayWrite = s != Sharing::DenyWrite && s != Sharing::DenyAll;
   file->store = std::move(store.store);
   file->station = std::move(station);
   file->tree = std::make_unique<VxrTree>(*file->store);
@@ -176,6 +177,8 @@ VxrStatus ReadDefinition(VxrTree& tree, std::uint32_t table, VxrDefinition& defi
 
 // ---- open and create ---------------------------------------------------------
 
+std::size_t CacheOption(VxrPageStore& store, const DriverOption& option);
+
 ErrorCode Open(File& file, AccessMode mode, OperationAnswer& answer) {
   if (!mode.AllowsReading()) return ErrorCode::AccessDenied;
   const VxrName name = SplitVxrName(file.Name());
@@ -186,6 +189,10 @@ ErrorCode Open(File& file, AccessMode mode, OperationAnswer& answer) {
   const VxrStatus opened = OpenShared(name.path, {.write = mode.AllowsWriting(), .sharing = mode.SharingPart()},
                                       state->open);
   if (!opened.Ok()) return Answer(opened, answer);
+  for (const std::string& text : SplitDriverOptions(file.Declaration().driverOptions)) {
+    if (const DriverOption option = ParseOption(text); SameWord(option.word, "CACHE"))
+      (void)CacheOption(*state->open->store, option);
+  }
   VxrDefinition stored;
   VxrStatus status = FindTable(*state->open->tree, name.table, state->table);
   if (status.Ok()) status = ReadDefinition(*state->open->tree, state->table, stored);
@@ -281,11 +288,20 @@ ErrorCode ByName(Op op, File& file, const OperationArguments& arguments) {
 
 // ---- options -------------------------------------------------------------------
 
-std::optional<std::uint32_t> ParseFlags(std::string_view text) {
+std::optional<std::uint32_t> ParseDecimal(std::string_view text) {
   std::uint32_t value = 0;
   const auto [end, error] = std::from_chars(text.data(), text.data() + text.size(), value);
   if (error != std::errc{} || end != text.data() + text.size()) return std::nullopt;
   return value;
+}
+
+// CACHE=n: the page cache of the file (of every FILE that has it open) may
+// hold n kilobytes of decoded pages; a value that is no positive number
+// changes nothing. Answers the limit in bytes.
+std::size_t CacheOption(VxrPageStore& store, const DriverOption& option) {
+  const auto kilobytes = option.hasValue ? ParseDecimal(option.value) : std::nullopt;
+  if (kilobytes && *kilobytes > 0) store.SetCacheLimit(std::size_t{*kilobytes} << 10);
+  return store.CacheLimit();
 }
 
 // The first table of the file whose name is not below `from`.
@@ -330,7 +346,7 @@ ErrorCode Send(File& file, VxrFileState* s, std::string_view text, OperationAnsw
     VxrCountersLookup counters = ReadVxrCounters(tree, s->table, kVxrDataRecordMark);
     if (!counters.status.Ok()) return Answer(counters.status, answer);
     if (option.hasValue) {
-      const auto flags = ParseFlags(option.value);
+      const auto flags = ParseDecimal(option.value);
       if (!s->open->store->Writable()) return ErrorCode::AccessDenied;
       if (flags) {
         counters.counters.second = *flags;
@@ -340,6 +356,10 @@ ErrorCode Send(File& file, VxrFileState* s, std::string_view text, OperationAnsw
       }
     }
     answer.text = std::to_string(counters.counters.second);
+    return ErrorCode::Ok;
+  }
+  if (SameWord(word, "CACHE")) {
+    answer.text = std::to_string(CacheOption(*s->open->store, option) >> 10);
     return ErrorCode::Ok;
   }
   if (SameWord(word, "QUICKSCAN") || SameWord(word, "Recover")) {
@@ -489,6 +509,7 @@ VxrStatus BeginOperation(VxrOpenFile& file, bool writing) {
   const bool write = (writing && file.store->Writable()) || file.inTransaction || file.store->HasChanges();
   if (const ErrorCode entered = file.station->Enter(write); Failed(entered)) return {entered};
   file.store->SetRepairs(file.station->HoldsWriteLock());
+  if (!file.othersMayWrite) return {};
   return file.store->RefreshIfChanged();
 }
 

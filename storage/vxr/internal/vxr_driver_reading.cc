@@ -40,8 +40,11 @@ std::optional<std::uint32_t> ToRecordNumber(std::uint64_t pointer) {
 // first: refused, the read answers 43 and nothing moves.
 ErrorCode IntoBuffer(File& file, VxrFileState& s, std::uint32_t number, const std::string& stored,
                      OperationAnswer& answer) {
-  const std::optional<Bytes> image = BufferImage(file, s, stored);
-  if (!image) return Answer(VxrStatus::Corrupt(kVxrRecordForm), answer);
+  // Only OEM text needs an image of its own; any other record goes to the
+  // buffer as stored.
+  const bool oem = file.Declaration().Has(kFileOem);
+  const std::optional<Bytes> image = oem ? BufferImage(file, s, stored) : std::nullopt;
+  if (oem ? !image : stored.size() != s.recordSize) return Answer(VxrStatus::Corrupt(kVxrRecordForm), answer);
   if ((file.State() & kHoldArmed) != 0) {
     if (!s.open->station->TryLock(number)) return ErrorCode::RecordIsAlreadyHeld;
     std::erase(s.open->lockedUntilWritten, number);  // held now, not let go with a write
@@ -49,7 +52,8 @@ ErrorCode IntoBuffer(File& file, VxrFileState& s, std::uint32_t number, const st
   }
   if ((file.State() & kWatchArmed) != 0) s.watched = stored;
   auto buffer = file.Record().Bytes();
-  std::copy_n(image->begin(), std::min(image->size(), buffer.size()), buffer.begin());
+  const std::string_view bytes = oem ? AsText(*image) : std::string_view(stored);
+  std::copy_n(bytes.begin(), std::min(bytes.size(), buffer.size()), buffer.begin());
   s.current = number;
   s.cursor = number;
   s.at = At::Record;

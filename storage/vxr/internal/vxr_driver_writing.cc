@@ -65,6 +65,9 @@ VxrStatus StoredRecord(VxrFileState& s, std::uint32_t number, ErrorCode missing,
 // A record changed alone: locked for the change unless this FILE holds it,
 // and let go (the hold too) once the change is written: at the end of the
 // operation, or of the transaction or streaming that puts the write off.
+// A file that no other station may write needs no lock past the change:
+// nobody can write over it, and a transaction's thousands of locks held at
+// once would make every further lock slower.
 // Lives around the change and its Finish.
 class RecordChange {
  public:
@@ -73,7 +76,12 @@ class RecordChange {
     const bool held = s_.held == number_;
     if (held) s_.held = 0;
     ReleaseHold(s_);
-    if (locked_ || held) s_.open->lockedUntilWritten.push_back(number_);
+    if (!locked_ && !held) return;
+    if (s_.open->station->Shared()) {
+      s_.open->lockedUntilWritten.push_back(number_);
+    } else {
+      s_.open->station->Unlock(number_);
+    }
   }
   RecordChange(const RecordChange&) = delete;
   RecordChange& operator=(const RecordChange&) = delete;

@@ -74,7 +74,11 @@ VxrKeyHit StepVxrKey(VxrOrderedRecords& records, const VxrTableKeys& table, cons
     if (met.status.code == ErrorCode::RecordNotFound) met = records.Previous(place.upper);
   }
   VxrKeyHit hit = Deliver(table, key, met);
-  if (hit.Found()) place = {hit.entryKey, hit.entryKey, false};
+  if (hit.Found()) {
+    place.lower = hit.entryKey;
+    place.upper = hit.entryKey;
+    place.inclusive = false;
+  }
   return hit;
 }
 

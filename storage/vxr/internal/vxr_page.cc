@@ -17,28 +17,36 @@ void Append16(std::string& out, std::size_t v) {
   out.push_back(static_cast<char>((v >> 8) & 0xFF));
 }
 
+// Byte `i` of a record's key part and data part laid end to end.
+char ByteOf(const VxrRecord& r, std::size_t i) { return i < r.key.size() ? r.key[i] : r.data[i - r.key.size()]; }
+
 std::string SerializeRecords(const std::vector<VxrRecord>& records) {
   std::string out;
-  std::string previous;
-  std::size_t previousKey = 0;
-  bool first = true;
+  std::size_t size = 0;
+  for (const VxrRecord& r : records) size += VxrRecordContent(r.key.size() + r.data.size());
+  out.reserve(size);
+  const VxrRecord* previous = nullptr;
   for (const VxrRecord& r : records) {
-    const std::string whole = r.key + r.data;
+    const std::size_t length = r.key.size() + r.data.size();
     std::size_t reuse = 0;
-    if (!first) {
-      const std::size_t limit = std::min({kMaxReuse, whole.size(), previous.size()});
-      while (reuse < limit && whole[reuse] == previous[reuse]) ++reuse;
+    if (previous) {
+      const std::size_t limit =
+          std::min({kMaxReuse, length, previous->key.size() + previous->data.size()});
+      while (reuse < limit && ByteOf(r, reuse) == ByteOf(*previous, reuse)) ++reuse;
     }
-    const bool newLength = first || whole.size() != previous.size();
-    const bool newKey = first || r.key.size() != previousKey;
+    const bool newLength = !previous || length != previous->key.size() + previous->data.size();
+    const bool newKey = !previous || r.key.size() != previous->key.size();
     out.push_back(static_cast<char>((newLength ? kNewLength : 0) | (newKey ? kNewKeyLength : 0) |
                                     reuse));
-    if (newLength) Append16(out, whole.size());
+    if (newLength) Append16(out, length);
     if (newKey) Append16(out, r.key.size());
-    out.append(whole, reuse);
-    previous = whole;
-    previousKey = r.key.size();
-    first = false;
+    if (reuse < r.key.size()) {
+      out.append(r.key, reuse);
+      out.append(r.data);
+    } else {
+      out.append(r.data, reuse - r.key.size());
+    }
+    previous = &r;
   }
   return out;
 }
@@ -69,15 +77,15 @@ VxrStatus ParseRecords(std::string_view part, std::size_t count, std::vector<Vxr
         part.size() - pos < length - reuse) {
       return VxrStatus::Corrupt(kVxrPageRecords);
     }
-    std::string whole = previous.substr(0, reuse);
-    whole.append(part.substr(pos, length - reuse));
+    // `previous` becomes this record: its shared prefix stays in place.
+    previous.resize(reuse);
+    previous.append(part.substr(pos, length - reuse));
     pos += length - reuse;
-    VxrRecord record{whole.substr(0, keyLength), whole.substr(keyLength)};
+    VxrRecord record{previous.substr(0, keyLength), previous.substr(keyLength)};
     if (!records.empty() && CompareVxrKeys(records.back().key, record.key) >= 0) {
       return VxrStatus::Corrupt(kVxrPageOrder);
     }
     records.push_back(std::move(record));
-    previous = std::move(whole);
     previousKey = keyLength;
   }
   if (pos != part.size()) return VxrStatus::Corrupt(kVxrPageRecords);

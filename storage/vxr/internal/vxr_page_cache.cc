@@ -7,7 +7,20 @@ namespace {
 
 constexpr std::size_t kKeepBelow = 20;
 constexpr std::size_t kAlwaysDropFrom = 100;
-constexpr std::size_t kTrimFrom = 4096;
+
+// What a decoded page takes in memory: its records' bytes, each record's
+// strings and their heap blocks, its child references, and the cache's own
+// bookkeeping.
+std::size_t MemoryOf(const VxrPage& page) {
+  std::size_t bytes = sizeof(VxrPageCache::Entry) + 64 + page.children.size() * sizeof(std::uint32_t);
+  for (const VxrRecord& r : page.records) {
+    bytes += sizeof(VxrRecord);
+    for (const std::string* part : {&r.key, &r.data}) {
+      if (part->capacity() > 15) bytes += part->capacity() + 16;  // beyond the string's own room
+    }
+  }
+  return bytes;
+}
 
 }  // namespace
 
@@ -30,7 +43,10 @@ VxrPageCache::Entry& VxrPageCache::Put(std::uint32_t reference, VxrPage page, bo
   const auto [it, added] = entries_.try_emplace(reference);
   Entry& entry = it->second;
   if (!added) Unlink(entry);
+  bytes_ -= entry.bytes;
   entry.page = std::move(page);
+  entry.bytes = MemoryOf(entry.page);
+  bytes_ += entry.bytes;
   entry.dirty = dirty;
   entry.loadedAt = entry.lastUse = clock_;
   if (dirty) {
@@ -55,6 +71,7 @@ void VxrPageCache::Erase(std::uint32_t reference) {
   if (it == entries_.end()) return;
   Unlink(it->second);
   dirty_.erase(reference);
+  bytes_ -= it->second.bytes;
   entries_.erase(it);
 }
 
@@ -66,11 +83,13 @@ void VxrPageCache::Rekey(const std::vector<std::pair<std::uint32_t, std::uint32_
     if (it == entries_.end()) continue;
     Unlink(it->second);
     dirty_.erase(from);
+    bytes_ -= it->second.bytes;
     taken.emplace_back(to, std::move(it->second));
     entries_.erase(it);
   }
   for (auto& [to, entry] : taken) {
     Entry& e = entries_[to] = std::move(entry);
+    bytes_ += e.bytes;
     if (e.dirty) {
       dirty_.insert(to);
     } else {
@@ -83,10 +102,11 @@ void VxrPageCache::Clear() {
   entries_.clear();
   useOrder_.clear();
   dirty_.clear();
+  bytes_ = 0;
 }
 
 void VxrPageCache::Trim() {
-  if (entries_.size() < kTrimFrom) return;
+  if (bytes_ <= limit_) return;
   while (entries_.size() >= kKeepBelow && !useOrder_.empty()) {
     const auto oldest = entries_.find(useOrder_.front());
     const Entry& e = oldest->second;
@@ -94,6 +114,7 @@ void VxrPageCache::Trim() {
                       clock_ - e.lastUse >= 4 * ((clock_ - e.loadedAt) / entries_.size());
     if (!drop) return;
     useOrder_.pop_front();
+    bytes_ -= e.bytes;
     entries_.erase(oldest);
   }
 }
@@ -108,6 +129,9 @@ void VxrPageCache::MarkAllClean() {
   for (const auto& [use, r] : byUse) {
     Entry& e = entries_[r];
     e.dirty = false;
+    bytes_ -= e.bytes;
+    e.bytes = MemoryOf(e.page);
+    bytes_ += e.bytes;
     auto at = useOrder_.end();
     while (at != useOrder_.begin() && entries_[*std::prev(at)].lastUse > use) --at;
     e.inUseOrder = useOrder_.insert(at, r);

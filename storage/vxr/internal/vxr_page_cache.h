@@ -2,15 +2,20 @@
 // reference, with the dirty mark of each and an access clock that counts page
 // uses.
 //
-// Trim policy (Trim): the cache is trimmed once it holds 4096 pages (a
-// smaller cache makes every read of a large table decode its pages again);
-// then nothing is dropped while fewer than 20 pages are held;
-// with 100 or more the least recently used page is dropped; in between it is
-// dropped only when the uses since its last use are at least four times the
-// uses since it was loaded divided by the number of pages held. Dirty pages
-// are never dropped: they hold changes not yet written. The owner trims
-// between operations, so a page reached through Find stays valid for the
-// whole operation.
+// Trim policy (Trim): the cache is trimmed once the memory its pages take is
+// above its limit (SetLimit; 64 MiB unless the owner says otherwise: a cache
+// much smaller than a table makes every walk of it in key order read and
+// decode its pages again); then nothing is dropped while fewer than 20 pages
+// are held; with 100 or more the least recently used page is dropped; in
+// between it is dropped only when the uses since its last use are at least
+// four times the uses since it was loaded divided by the number of pages
+// held. Dirty pages are never dropped: they hold changes not yet written.
+// The owner trims between operations, so a page reached through Find stays
+// valid for the whole operation.
+//
+// A page's memory is reckoned when it is put in the cache, and again for the
+// changed pages when they are marked clean: changes happen to dirty pages
+// only.
 //
 // The clean pages are kept in the order of their last use, so that a trim
 // costs what it drops.
@@ -39,7 +44,10 @@ class VxrPageCache {
     std::uint64_t loadedAt = 0;
     std::uint64_t lastUse = 0;
     std::list<std::uint32_t>::iterator inUseOrder;  // clean pages only
+    std::size_t bytes = 0;  // the memory the page takes, as last reckoned
   };
+
+  static constexpr std::size_t kDefaultLimit = std::size_t{64} << 20;
 
   // The page, counted as a use; null when it is not held.
   Entry* Find(std::uint32_t reference);
@@ -54,8 +62,12 @@ class VxrPageCache {
   void Clear();
 
   void Trim();
+  // The memory, in bytes, above which Trim drops pages.
+  void SetLimit(std::size_t bytes) { limit_ = bytes; }
+  std::size_t Limit() const { return limit_; }
 
   std::size_t Size() const { return entries_.size(); }
+  std::size_t Bytes() const { return bytes_; }
   bool HasDirty() const { return !dirty_.empty(); }
   std::size_t DirtyCount() const { return dirty_.size(); }
   // The dirty pages' references in increasing order.
@@ -69,6 +81,8 @@ class VxrPageCache {
   std::list<std::uint32_t> useOrder_;  // clean pages, least recently used first
   std::set<std::uint32_t> dirty_;
   std::uint64_t clock_ = 0;
+  std::size_t bytes_ = 0;  // of every entry
+  std::size_t limit_ = kDefaultLimit;
 };
 
 }  // namespace zelvo

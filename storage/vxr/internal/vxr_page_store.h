@@ -106,6 +106,12 @@ class VxrPageStore {
   // The page, read and decoded when not cached. REQUIRES: the pointer is used
   // only until the next Trim, Write or Discard.
   VxrStatus Load(std::uint32_t reference, VxrPage*& page);
+  // The page when it is cached (a use), else null; never reads the file.
+  // REQUIRES: as Load.
+  VxrPage* Cached(std::uint32_t reference) {
+    VxrPageCache::Entry* e = cache_.Find(reference);
+    return e ? &e->page : nullptr;
+  }
   // Marks a loaded page changed.
   void MarkDirty(std::uint32_t reference);
   // A new page; its provisional reference.
@@ -138,6 +144,9 @@ class VxrPageStore {
   VxrStatus RefreshIfChanged();
 
   void Trim() { cache_.Trim(); }
+  // The memory of decoded pages, in bytes, above which Trim drops pages.
+  void SetCacheLimit(std::size_t bytes) { cache_.SetLimit(bytes); }
+  std::size_t CacheLimit() const { return cache_.Limit(); }
   std::size_t CachedPages() const { return cache_.Size(); }
   std::size_t DirtyPages() const { return cache_.DirtyCount(); }
 

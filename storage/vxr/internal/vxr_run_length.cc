@@ -33,6 +33,7 @@ std::optional<std::size_t> ReadVxrCount(std::string_view text, std::size_t& pos)
 
 std::optional<std::string> CompressVxrRuns(std::string_view bytes) {
   std::string out;
+  out.reserve(bytes.size());
   std::size_t pairStart = 0;  // first byte not yet emitted
   bool anyRun = false;
   std::size_t i = 0;

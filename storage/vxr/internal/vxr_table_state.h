@@ -46,6 +46,10 @@ struct VxrOpenFile {
   std::unique_ptr<VxrPageStore> store;
   std::unique_ptr<VxrTree> tree;
   std::unique_ptr<VxrStation> station;  // borrows the store's OS file
+  // Another station may write the file (its open did not deny writing): the
+  // header is read again at every operation. Otherwise only this process
+  // changes the file, and its header is read once, when it opens.
+  bool othersMayWrite = true;
   int users = 0;
   int operations = 0;  // operations under way (a build's progress events nest)
   bool streaming = false;

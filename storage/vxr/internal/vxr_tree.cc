@@ -21,6 +21,31 @@ VxrLookup Failure(VxrStatus s) { return {s, {}}; }
 
 }  // namespace
 
+void VxrTree::Remember(std::uint32_t leaf) {
+  auto it = std::find(recent_.begin(), recent_.end(), leaf);
+  if (it == recent_.end()) --it;
+  std::rotate(recent_.begin(), it, it + 1);
+  recent_.front() = leaf;
+}
+
+VxrPage* VxrTree::RecentLeaf(std::string_view key, Seek seek, std::uint32_t& at) {
+  for (const std::uint32_t r : recent_) {
+    if (r == kVxrNoPage) continue;
+    VxrPage* page = store_.Cached(r);
+    if (!page || !page->IsLeaf() || page->records.empty()) continue;
+    const int fromFront = CompareVxrKeys(key, page->records.front().key);
+    const int toBack = CompareVxrKeys(key, page->records.back().key);
+    const bool inside = seek == Seek::Below   ? fromFront > 0 && toBack <= 0
+                        : seek == Seek::Above ? fromFront >= 0 && toBack < 0
+                                              : fromFront >= 0 && toBack <= 0;
+    if (!inside) continue;
+    at = r;
+    Remember(r);
+    return page;
+  }
+  return nullptr;
+}
+
 VxrStatus VxrTree::LoadChild(const VxrPage& parent, std::size_t index, VxrPage*& child) {
   // The cache keeps the parent where it is while it loads the child.
   const std::string& copy = parent.records[index].key;
@@ -44,6 +69,7 @@ VxrStatus VxrTree::Descend(std::string_view key, std::vector<Step>& path, VxrPag
   }
   path.push_back({at, 0});
   leaf = page;
+  Remember(at);
   return {};
 }
 
@@ -59,6 +85,13 @@ VxrStatus VxrTree::Insert(std::string_view key, std::string_view data) {
   }
   std::vector<Step> path;
   VxrPage* leaf = nullptr;
+  if (std::uint32_t at = 0; (leaf = RecentLeaf(key, Seek::Below, at))) {  // not its first record
+    const auto it = std::lower_bound(leaf->records.begin(), leaf->records.end(), key, Below);
+    if (it->key == key) return {ErrorCode::CreatesDuplicateKey};
+    leaf->records.insert(it, std::move(record));
+    store_.MarkDirty(at);
+    return SplitLeafIfNeeded(*leaf, key);
+  }
   if (const VxrStatus s = Descend(key, path, leaf); !s.Ok()) return s;
   const auto it = std::lower_bound(leaf->records.begin(), leaf->records.end(), key, Below);
   if (it != leaf->records.end() && it->key == key) return {ErrorCode::CreatesDuplicateKey};
@@ -75,6 +108,14 @@ VxrStatus VxrTree::Update(std::string_view key, std::string_view data) {
   std::vector<Step> path;
   VxrPage* leaf = nullptr;
   if (store_.Header().root == kVxrNoPage) return {ErrorCode::RecordNotFound};
+  if (std::uint32_t at = 0; (leaf = RecentLeaf(key, Seek::Below, at))) {  // not its first record
+    const auto it = std::lower_bound(leaf->records.begin(), leaf->records.end(), key, Below);
+    if (it->key != key) return {ErrorCode::RecordNotFound};
+    if (key.size() + data.size() > kVxrMaxRecord) return VxrStatus::Corrupt(kVxrRecordTooLarge);
+    it->data.assign(data);
+    store_.MarkDirty(at);
+    return SplitLeafIfNeeded(*leaf, key);
+  }
   if (const VxrStatus s = Descend(key, path, leaf); !s.Ok()) return s;
   const auto it = std::lower_bound(leaf->records.begin(), leaf->records.end(), key, Below);
   if (it == leaf->records.end() || it->key != key) return {ErrorCode::RecordNotFound};
@@ -91,6 +132,14 @@ VxrStatus VxrTree::Erase(std::string_view key) {
   std::vector<Step> path;
   VxrPage* leaf = nullptr;
   if (store_.Header().root == kVxrNoPage) return {ErrorCode::RecordNotFound};
+  if (std::uint32_t at = 0; (leaf = RecentLeaf(key, Seek::Below, at))) {
+    // Not its first record: the page keeps its first record and its parent's copy.
+    const auto it = std::lower_bound(leaf->records.begin(), leaf->records.end(), key, Below);
+    if (it->key != key) return {ErrorCode::RecordNotFound};
+    leaf->records.erase(it);
+    store_.MarkDirty(at);
+    return {};
+  }
   if (const VxrStatus s = Descend(key, path, leaf); !s.Ok()) return s;
   const auto it = std::lower_bound(leaf->records.begin(), leaf->records.end(), key, Below);
   if (it == leaf->records.end() || it->key != key) return {ErrorCode::RecordNotFound};
@@ -133,6 +182,16 @@ VxrStatus VxrTree::Erase(std::string_view key) {
   if (!aliveSet) alive = depth;
   // A replaced copy may be longer than the one before it.
   return SplitPath(path, alive);
+}
+
+VxrStatus VxrTree::SplitLeafIfNeeded(const VxrPage& leaf, std::string_view key) {
+  if (!leaf.NeedsSplit()) return {};
+  // The path down to it, for the parents that take the new halves.
+  std::vector<Step> path;
+  VxrPage* found = nullptr;
+  if (const VxrStatus s = Descend(key, path, found); !s.Ok()) return s;
+  if (found != &leaf) return VxrStatus::Corrupt(kVxrTreeShape);
+  return SplitPath(path, path.size() - 1);
 }
 
 VxrStatus VxrTree::CopyFirstUpwards(const std::vector<Step>& path, std::size_t depth) {
@@ -215,6 +274,12 @@ VxrLookup VxrTree::LookUnchecked(std::string_view key, Seek seek) {
   if (store_.Header().root == kVxrNoPage) return NotFound();
   std::vector<Step> path;
   VxrPage* leaf = nullptr;
+  if (std::uint32_t at = 0; (leaf = RecentLeaf(key, seek, at))) {
+    const auto& records = leaf->records;
+    if (seek == Seek::Below) return {{}, *std::prev(std::lower_bound(records.begin(), records.end(), key, Below))};
+    if (seek == Seek::Above) return {{}, *std::upper_bound(records.begin(), records.end(), key, Above)};
+    return {{}, *std::lower_bound(records.begin(), records.end(), key, Below)};
+  }
   if (const VxrStatus s = Descend(key, path, leaf); !s.Ok()) return Failure(s);
   const auto& records = leaf->records;
   if (seek == Seek::Below) {

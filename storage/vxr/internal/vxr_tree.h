@@ -16,10 +16,20 @@
 //
 // Changes stay in the page store's cache until Write.
 //
+// Recent leaves: the tree remembers the last few leaves a search ended in
+// (a walk in key order keeps its key leaf and the last data leaf). A search
+// whose key lies strictly inside a remembered leaf that is still cached
+// is answered from it without descending from the root: leaves hold
+// contiguous runs of the ordered set, so such a leaf holds the answer. A
+// change there that leaves the page's first record alone (so no parent's
+// copy changes) is made in place the same way; only a page it makes too
+// large is reached again from the root, to be split.
+//
 // Not thread-safe: the run token's holder only. The tree does not own its
 // store.
 #pragma once
 
+#include <array>
 #include <functional>
 #include <string>
 #include <string_view>
@@ -99,7 +109,13 @@ class VxrTree final : public VxrOrderedRecords {
   // The first or last record below `from`, or of the whole tree.
   VxrLookup Edge(VxrPage& from, bool last);
   VxrLookup Edge(bool last);
+  // A remembered leaf whose records lie around `key` as `seek` needs (every
+  // record it could answer is inside it), or null; its reference in `at`.
+  VxrPage* RecentLeaf(std::string_view key, Seek seek, std::uint32_t& at);
+  void Remember(std::uint32_t leaf);
   VxrStatus SplitIfNeeded(std::uint32_t parent, std::uint32_t page);
+  // After a change made in a remembered leaf: splits it when it must.
+  VxrStatus SplitLeafIfNeeded(const VxrPage& leaf, std::string_view key);
   VxrStatus SplitPath(const std::vector<Step>& path, std::size_t depth);
   VxrStatus CopyFirstUpwards(const std::vector<Step>& path, std::size_t depth);
   struct CheckWalk {
@@ -116,6 +132,7 @@ class VxrTree final : public VxrOrderedRecords {
   void CheckPage(std::uint32_t page, int level, const VxrRecord* first, CheckWalk& walk);
 
   VxrPageStore& store_;
+  std::array<std::uint32_t, 4> recent_{kVxrNoPage, kVxrNoPage, kVxrNoPage, kVxrNoPage};  // most recent first
 };
 
 }  // namespace zelvo

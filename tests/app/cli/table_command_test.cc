@@ -290,6 +290,48 @@ TEST_F(TableCommandTest, AMissingFileThatCannotBeMadeWholeIsNotMade) {
   EXPECT_EQ(std::distance(std::filesystem::directory_iterator(Dir(1)), {}), 1);
 }
 
+// A load is one write: one that fails at any point of it leaves the table
+// with all of the load or none of it (a failure after the write became
+// final is finished by the next open), never part of it, through the driver
+// alone or through the manager.
+TEST_F(TableCommandTest, ALoadWhoseWriteFailsIsWrittenWholeOrNotAtAll) {
+  std::string input;
+  for (int k = 0; k < 700; ++k) input += SampleLine(kNbasaTable, k % 3);  // more than a streamed batch puts off
+  for (const bool raw : {true, false}) {
+    SCOPED_TRACE(raw ? "raw" : "through the manager");
+    TableOptions options = Options(raw ? 1 : 2);
+    Load(kNbasaTable, options, SampleLine(kNbasaTable, 0));
+    options.raw = raw;
+    const std::string before = Dump(kNbasaTable, options);
+    FaultyFileSystem faulty;
+    std::uint64_t n = 1, untouched = 0;
+    for (;; ++n) {
+      TableOutcome outcome;
+      {
+        testing_support::ScopedFileSystem use(faulty);
+        faulty.plan = {};
+        faulty.plan.failWrite = faulty.WritesSeen() + n;
+        outcome = LoadTable(kNbasaTable, options, input);
+        faulty.plan = {};
+      }
+      if (outcome.ok()) break;
+      ASSERT_TRUE(outcome.errors.back().ends_with("the table holds every record of the load or none of them"))
+          << n << ": " << outcome.errors.back();
+      const std::string now = Dump(kNbasaTable, options);
+      if (now == before) {
+        ++untouched;
+        continue;
+      }
+      ASSERT_EQ(std::count(now.begin(), now.end(), '\n'), 701) << n;
+      break;  // written whole: loading again would add the records twice
+    }
+    EXPECT_GT(untouched, 20u);  // the load writes its pages, and the fault met each write
+    const std::string after = Dump(kNbasaTable, options);
+    EXPECT_EQ(std::count(after.begin(), after.end(), '\n'), 701);
+    EXPECT_TRUE(CheckVxrPath(Dir(raw ? 1 : 2) + "/NBASA.VXR").Sound());
+  }
+}
+
 // Two processes loading into one file at once both succeed, every record of
 // both is there, and a dump meanwhile reads the file as it stands — also
 // when the file is missing and both would make it.

@@ -309,6 +309,9 @@ TEST_F(VxrDriverTest, SendWords) {
   EXPECT_EQ(Send(file, "TCF="), "");
   EXPECT_EQ(Send(file, "QUICKSCAN=ON"), "ON");
   EXPECT_EQ(Send(file, "Recover=1"), "1");
+  EXPECT_EQ(Send(file, "CACHE"), "65536");  // kilobytes of decoded pages
+  EXPECT_EQ(Send(file, "CACHE=128"), "128");
+  EXPECT_EQ(Send(file, "CACHE=none"), "128");
   ASSERT_EQ(Do(file, Op::CLOSE), ErrorCode::Ok);
   File again(decl);
   ASSERT_EQ(Open(again), ErrorCode::Ok);
